@@ -1,0 +1,45 @@
+// Control API of the reference host, exported by name from KORPUS.dll.
+//
+// Tests and the driver set up a scenario, fire table events as the host does,
+// and read back the transcript: what the person at the host saw and what the
+// host stored, in order, with every contract violation of the plug-in.
+//
+// Scenario (JSON object; every member optional, see refhost/korpus/scenario.cpp):
+//   "host_dir":            directory of the host's INI files (default: KORPUS.dll's directory)
+//   "api_level":           interface level reported by HostApiLevel (default 112)
+//   "tables":              {"52": {"record_size": 900}, "35": null}   null = the host lacks it
+//   "memory":              {"refuse_nth": N, "refuse_at_least": BYTES}
+//   "answers":             {"message": [..], "std_dialog_flag": [..], "plugin_message": [..]}
+//   "tzak_handler_result": result of the host's own Tzak handler (default 0)
+//   "raise":               [{"service": "HostMessageBox", "call": 1}]  raise a structured
+//                          exception on that call; "TzakHandler" is the host's own handler
+#pragma once
+
+#include <cstdint>
+
+#ifdef KORPUS_BUILDING
+#define KORPUS_CONTROL extern "C" __declspec(dllexport)
+#else
+#define KORPUS_CONTROL extern "C" __declspec(dllimport)
+#endif
+
+// Forgets everything (tables, memory, streams, transcript) and applies the scenario.
+// 0 on success, -1 when the scenario is not valid JSON or names something unknown.
+KORPUS_CONTROL int KorpusReset(const char* scenarioJson);
+// Applies further settings on top of the current scenario.
+KORPUS_CONTROL int KorpusConfigure(const char* scenarioJson);
+// The transcript as a JSON array, or as text for people. Returns the length
+// of the whole text (without terminator); writes at most capacity bytes with
+// a terminator when capacity > 0.
+KORPUS_CONTROL int KorpusTranscript(char* out, int capacity);
+KORPUS_CONTROL int KorpusTranscriptText(char* out, int capacity);
+// Number of contract violations recorded since the last reset.
+KORPUS_CONTROL int KorpusViolationCount();
+// Calls the handler in the Tzak descriptor's slot with eleven arguments, as the
+// host does. Returns 0 when the handler returned (its result in *result), 1 when
+// a structured exception came out of it (recorded in the transcript).
+KORPUS_CONTROL int KorpusFireTzakEvent(const uint32_t arguments[11], int* result);
+// Number of host memory blocks allocated and not yet released.
+KORPUS_CONTROL int KorpusLiveBlocks();
+// The host's descriptor of a table, or null; for tests that inspect records.
+KORPUS_CONTROL void* KorpusTable(int tableNumber);
