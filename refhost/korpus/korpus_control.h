@@ -13,6 +13,8 @@
 //   "tzak_handler_result": result of the host's own Tzak handler (default 0)
 //   "raise":               [{"service": "HostMessageBox", "call": 1}]  raise a structured
 //                          exception on that call; "TzakHandler" is the host's own handler
+//   "goods":               the catalogue: [{"warehouse": 0, "goods_id": 12, "code": "SR-M6",
+//                          "name": "Śruba M6", "table": "k9" | "117"}], texts in UTF-8
 #pragma once
 
 #include <cstdint>

@@ -1,0 +1,3 @@
+#include "settings/first_run_notice.h"
+
+int ShowFirstRunNotice() { return 0; }

@@ -1,0 +1,3 @@
+#include "shell/runtime_patch.h"
+
+void PatchRuntimeRoutines() {}
