@@ -139,12 +139,16 @@ constexpr int CalleeBytes(HostCallConvention convention, int bytes, int firstByt
     return 0;
 }
 
+// A stand-in for a service without a result still clears EAX: "returns 0"
+// holds for every fallback.
 template <class T>
-T NoResult() {
-    return T{};
-}
+struct StandInResult {
+    using type = T;
+};
 template <>
-void NoResult<void>() {}
+struct StandInResult<void> {
+    using type = int;
+};
 
 }  // namespace
 
@@ -168,7 +172,7 @@ const bool HostServiceReturnsDouble[HostServiceCount] = {
 #pragma GCC diagnostic ignored "-Wunused-parameter"
 namespace fallback {
 #define ZB_HOST_SERVICE(index, name, ordinal, conv, ret, params) \
-    ret ZB_CC_##conv name params { return NoResult<ret>(); }
+    StandInResult<ret>::type ZB_CC_##conv name params { return {}; }
 #include "host/host_services.def"
 #undef ZB_HOST_SERVICE
 }  // namespace fallback

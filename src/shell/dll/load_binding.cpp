@@ -12,13 +12,26 @@
 #include <array>
 #include <utility>
 
+#include <windows.h>
+
 #include "shell/host_binding.h"
+#include "shell/plugin_attach.h"
+#include "shell/plugin_entries.h"
 
 bool HostBindingRefused = false;
 
 namespace {
 
 using RuntimeInitialiser = void (*)();
+
+// Entry 30005 is imported when the library is loaded, so that a host without
+// it cannot load the plug-in. Some loaders (Wine's) put a stub of their own in
+// place of a missing import and load anyway; the plug-in then refuses the load
+// itself, before any service is bound or reported.
+void RefuseHostWithoutImportedEntries() {
+    if (HostModule != nullptr && GetProcAddress(HostModule, MAKEINTRESOURCEA(HostExceptionTranslatorOrdinal)) == nullptr)
+        HostBindingRefused = true;
+}
 
 template <int Index>
 void BindAtLoad() {
@@ -33,6 +46,8 @@ constexpr std::array<RuntimeInitialiser, sizeof...(Index)> InitialisersFor(std::
 
 }  // namespace
 
-// After the runtime's own initialisers (.CRT$XIA...), before its end marker.
+// After the runtime's own initialisers (.CRT$XIA...), before its end marker:
+// first the imported entries, then the services in table order.
+__attribute__((section(".CRT$XIT"), used)) RuntimeInitialiser HostEntriesInitialiser = &RefuseHostWithoutImportedEntries;
 __attribute__((section(".CRT$XIU"), used)) std::array<RuntimeInitialiser, HostServiceCount> HostServiceInitialisers =
     InitialisersFor(std::make_integer_sequence<int, HostServiceCount>{});
