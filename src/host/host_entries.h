@@ -10,3 +10,7 @@ __declspec(dllimport) void __cdecl HostExceptionTranslator(unsigned int code, EX
 }
 
 using SeTranslator = void(__cdecl*)(unsigned int code, EXCEPTION_POINTERS* pointers);
+
+// The runtime (msvcrt.dll) exports its per-thread translator setter under its
+// C++ name.
+inline constexpr const char* SetSeTranslatorName = "?_set_se_translator@@YAP6AXIPAU_EXCEPTION_POINTERS@@@ZP6AXI0@Z@Z";

@@ -20,7 +20,7 @@ void InstallHostExceptionTranslator() {
     HMODULE runtime = GetModuleHandleA("msvcrt.dll");
     if (runtime == nullptr) return;
     auto install = reinterpret_cast<SetSeTranslator>(
-        reinterpret_cast<void*>(GetProcAddress(runtime, "_set_se_translator")));
+        reinterpret_cast<void*>(GetProcAddress(runtime, SetSeTranslatorName)));
     if (install != nullptr) install(&HostExceptionTranslator);
 }
 
