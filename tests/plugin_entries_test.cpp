@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include <delayimp.h>
+
 #include "host/host_entries.h"
 #include "shell/plugin_attach.h"
 #include "shell/tzak_hook.h"
@@ -135,4 +137,25 @@ TEST(PluginAttach, OtherNotificationsThanProcessAttachDoNothing) {
         EXPECT_EQ(PluginModulePath[0], 0);
         EXPECT_EQ(HostModule, nullptr);
     }
+}
+
+TEST(PluginAttach, FindsTheLoadedHostOnceAndTakesItsDelayLoadHook) {
+    const HMODULE korpus = GetModuleHandleA("KORPUS.dll");
+    const HMODULE savedHost = HostModule;
+    const PfnDliHook savedHook = __pfnDliNotifyHook2;
+    // Until attach the hook asks for the default handling of every step.
+    ASSERT_NE(savedHook, nullptr);
+    EXPECT_EQ(savedHook(dliStartProcessing, nullptr), nullptr);
+
+    HostModule = nullptr;
+    FindHostModule();
+    EXPECT_EQ(HostModule, korpus);
+    EXPECT_EQ(reinterpret_cast<void*>(__pfnDliNotifyHook2),
+              reinterpret_cast<void*>(GetProcAddress(korpus, MAKEINTRESOURCEA(HostDelayLoadHookOrdinal))));
+
+    __pfnDliNotifyHook2 = savedHook;
+    FindHostModule();  // the host is known already: nothing changes
+    EXPECT_EQ(__pfnDliNotifyHook2, savedHook);
+
+    HostModule = savedHost;
 }
