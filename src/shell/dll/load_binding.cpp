@@ -7,6 +7,9 @@
 // initialiser here carries its test entry's result: the first -1 stops every
 // later service from being bound, and DllMain then refuses the attach, which
 // makes the runtime fail the load (LoadLibrary gives ERROR_DLL_INIT_FAILED).
+//
+// This runs before any C++ constructor of the library: everything the binding
+// and the missing-entry dialog touch is constant-initialised data.
 #include "shell/dll/load_binding.h"
 
 #include <array>
