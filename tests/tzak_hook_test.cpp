@@ -100,7 +100,9 @@ TEST_P(TzakHookRefusal, AddsOneTzakNodeAndLeavesTheSlotAlone) {
     const TableEventHandler host = tzak != nullptr ? tzak->eventHandler : nullptr;
     EXPECT_EQ(InstallTzakHook(), -1);
     EXPECT_EQ(HookedTzakTable, nullptr);
-    if (tzak != nullptr) EXPECT_EQ(tzak->eventHandler, host);
+    if (tzak != nullptr) {
+        EXPECT_EQ(tzak->eventHandler, host);
+    }
     EXPECT_EQ(TzakHookSizeCheck.ExpectedSize, 901u);
     EXPECT_EQ(TzakHookSizeCheck.HostSize, c.hostSize);
     EXPECT_STREQ(TzakHookSizeCheck.TableName, "Tzak");
