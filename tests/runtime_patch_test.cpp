@@ -151,7 +151,6 @@ TEST_F(PatcherTest, RefusedPatchesChangeNothing) {
         EXPECT_EQ(ProtectionOf(TestTrampolines), pageProtection) << c.what;
     }
     EXPECT_EQ(Target<5>(2), Original(5, 2));
-    EXPECT_EQ(ClaimTrampolineSlotOf(TestTrampolines), nullptr);
 }
 
 // The runtime's patches, made once here as the attach routine makes them in
@@ -183,7 +182,8 @@ TEST(RuntimePatches, UseBothSlotsOfTheReadOnlyTrampolinePage) {
               0);
     EXPECT_EQ(EntryBytes(Address(Target<6>)), entry);
     EXPECT_EQ(ProtectionOf(TrampolinePage), protection);
-    EXPECT_EQ(ClaimTrampolineSlot(), nullptr);
+    EXPECT_EQ(TrampolinePage[0].claim, TrampolineSlotTaken);
+    EXPECT_EQ(TrampolinePage[1].claim, TrampolineSlotTaken);
 }
 
 std::string Formatted(const char* format, double value) {

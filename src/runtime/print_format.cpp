@@ -61,7 +61,7 @@ void EmitInteger(Output& out, const Directive& d, uint64_t magnitude, bool negat
     while (length > 0) body[bodyLength++] = reversed[--length];
     const char* prefix = SignOf(d, negative);
     if (base == 16 && d.alternate && magnitude != 0) prefix = d.conversion == 'X' ? "0X" : "0x";
-    else if (base != 10) prefix = "";
+    else if (base != 10 || d.conversion == 'u') prefix = "";  // signs belong to %d and %i
     Emit(out, d, prefix, body, bodyLength, d.zero && d.precision < 0);
 }
 

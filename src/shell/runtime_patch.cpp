@@ -82,8 +82,7 @@ int PatchHotPatchPrologue(TrampolineSlot* store, uint8_t* entry, void** unpatche
     RelativeJump redirect{RelativeJumpOpcode, DisplacementTo(entry, hook)};
     std::memcpy(entry, &redirect, PatchSize);
     target.Flush(entry, PatchSize);
-    return 1;
-    // page, then target: each protection goes back as it was.
+    return 1;  // the page's protection goes back first, then the target's
 }
 
 }  // namespace

@@ -56,7 +56,9 @@ int PatchCodeEntry(void* target, void** unpatched, const void* hook);
 // like TrampolinePage.
 int PatchCodeEntryUsing(TrampolineSlot* store, void* target, void** unpatched, const void* hook);
 
-// A slot of TrampolinePage that is now the caller's, or null when all are taken.
+// A slot of TrampolinePage that is now the caller's, or null when all are
+// taken. The claim writes the store: only while the store is writable, as
+// PatchCodeEntry makes it for the claim.
 TrampolineSlot* ClaimTrampolineSlot();
 TrampolineSlot* ClaimTrampolineSlotOf(TrampolineSlot* store);
 
