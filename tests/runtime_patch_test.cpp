@@ -227,7 +227,8 @@ TEST_F(FileInfoPatch, FirstCallLoadsTheCompatibilityLibraryWithTheHostConsulted)
     const PfnDliHook saved = __pfnDliNotifyHook2;
     __pfnDliNotifyHook2 = reinterpret_cast<PfnDliHook>(reinterpret_cast<void*>(GetProcAddress(korpus, MAKEINTRESOURCEA(30007))));
     ASSERT_NE(__pfnDliNotifyHook2, nullptr);
-    const bool loadedBefore = GetModuleHandleA("ZGODA32.dll") != nullptr;
+    // Delay-loaded: nothing in this process has called the function yet.
+    ASSERT_EQ(GetModuleHandleA("ZGODA32.dll"), nullptr);
 
     char path[MAX_PATH];
     GetTempPathA(sizeof path, path);
@@ -248,12 +249,13 @@ TEST_F(FileInfoPatch, FirstCallLoadsTheCompatibilityLibraryWithTheHostConsulted)
     ASSERT_TRUE(done) << error;
     EXPECT_EQ(info.EndOfFile.QuadPart, 1234);
     EXPECT_NE(GetModuleHandleA("ZGODA32.dll"), nullptr);
-    if (!loadedBefore) {
-        std::vector<int> notifications;
-        for (const json& event : Events("delay_load_notification")) notifications.push_back(event["notification"]);
-        EXPECT_EQ(notifications, (std::vector<int>{dliStartProcessing, dliNotePreLoadLibrary,
-                                                   dliNotePreGetProcAddress, dliNoteEndProcessing}));
+    std::vector<int> notifications;
+    for (const json& event : Events("delay_load_notification")) {
+        notifications.push_back(event["notification"]);
+        EXPECT_EQ(event["dll"], "ZGODA32.dll");
     }
+    EXPECT_EQ(notifications, (std::vector<int>{dliStartProcessing, dliNotePreLoadLibrary, dliNotePreGetProcAddress,
+                                               dliNoteEndProcessing}));
 }
 
 }  // namespace
