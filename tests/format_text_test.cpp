@@ -51,11 +51,13 @@ TEST(FormatText, LongFractionsAndWideFieldsArePadded) {
 }
 
 TEST(FormatText, UnknownConversionGivesMinusOneAndATerminatedText) {
-    char text[32];
-    std::memset(text, 'z', sizeof text);
-    const char* format = "ab%qcd";  // not a literal: the compiler would object
-    EXPECT_EQ(FormatText(text, format), -1);
-    EXPECT_STREQ(text, "ab");
+    // Not literals: the compiler would object to them.
+    for (const char* format : {"ab%qcd", "ab%lsx", "ab%"}) {
+        char text[32];
+        std::memset(text, 'z', sizeof text);
+        EXPECT_EQ(FormatText(text, format, L"w"), -1) << format;
+        EXPECT_STREQ(text, "ab") << format;
+    }
 }
 
 }  // namespace

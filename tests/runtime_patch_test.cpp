@@ -243,6 +243,10 @@ TEST_F(FileInfoPatch, FirstCallLoadsTheCompatibilityLibraryWithTheHostConsulted)
     FILE_STANDARD_INFO info{};
     const BOOL done = RuntimeGetFileInformationByHandleEx(file, FileStandardInfo, &info, sizeof info);
     const DWORD error = GetLastError();
+    // The way to the unpatched entry still asks the system itself.
+    FILE_STANDARD_INFO systemInfo{};
+    EXPECT_TRUE(UnpatchedFileInfoByHandle(file, FileStandardInfo, &systemInfo, sizeof systemInfo));
+    EXPECT_EQ(systemInfo.EndOfFile.QuadPart, 1234);
     CloseHandle(file);
     __pfnDliNotifyHook2 = saved;
 

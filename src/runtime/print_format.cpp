@@ -183,6 +183,8 @@ int PrintFormatV(char* buffer, const char* format, va_list values) {
         else if (*at == 'z' || *at == 't' || *at == 'I') d.size = 'l', ++at;
         d.conversion = *at;
         if (d.left) d.zero = false;
+        // Wide characters and texts (%lc, %ls) are no texts of the host's.
+        if (d.size == 'l' && (d.conversion == 'c' || d.conversion == 's')) d.conversion = 0;
 
         switch (d.conversion) {
             case 'd':
