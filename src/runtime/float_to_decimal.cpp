@@ -27,7 +27,7 @@ int FloatToDecimal(double value, int mode, int digitCount, int* decimalPoint, ch
     const int negative = std::signbit(value) ? 1 : 0;
     if (std::isinf(value) || std::isnan(value)) {
         std::memcpy(digits, std::isinf(value) ? "inf" : "nan", 4);
-        *decimalPoint = DecimalPointOfSpecial;
+        *decimalPoint = DecimalPointOfInfOrNaN;
         return negative;
     }
     const double magnitude = std::fabs(value);

@@ -16,7 +16,7 @@ inline constexpr int MaxFractionDigits = 1074;
 inline constexpr int MaxSignificantDigits = DecimalDigitsCapacity - 2;
 
 // Decimal point reported for an infinity or a NaN ("inf" or "nan" in digits).
-inline constexpr int DecimalPointOfSpecial = 9999;
+inline constexpr int DecimalPointOfInfOrNaN = 9999;
 
 // Rounds value to digitCount digits as mode says (counts beyond the maxima
 // above are taken as the maxima: the missing digits are zeros) and writes:

@@ -79,7 +79,7 @@ void EmitFloat(Output& out, const Directive& d, double value) {
     const bool negative =
         FloatToDecimal(value, kind == 'f' ? DigitsAfterPoint : SignificantDigits, wanted, &point, digits) != 0;
     const char* sign = SignOf(d, negative);
-    if (point == DecimalPointOfSpecial) {
+    if (point == DecimalPointOfInfOrNaN) {
         const char* word = digits[0] == 'i' ? (upper ? "INF" : "inf") : (upper ? "NAN" : "nan");
         Emit(out, d, sign, word, 3, false);
         return;
