@@ -6,9 +6,12 @@
 
 namespace {
 
-// mov edi, edi (8B FF): two bytes that do nothing, left there to be
-// overwritten; push ebp (55); mov ebp, esp (8B EC).
-constexpr uint8_t HotPatchPrologue[5] = {0x8B, 0xFF, 0x55, 0x8B, 0xEC};
+// The entry of a routine built for hot patching.
+constexpr uint8_t HotPatchPrologue[5] = {
+    0x8B, 0xFF,  // mov edi, edi: does nothing, there to be overwritten
+    0x55,        // push ebp
+    0x8B, 0xEC,  // mov ebp, esp
+};
 constexpr uint8_t RelativeJumpOpcode = 0xE9;
 constexpr size_t PatchSize = sizeof(RelativeJump);
 constexpr size_t TrampolineStoreSize = sizeof(TrampolineSlot) * TrampolineSlotCount;

@@ -11,8 +11,7 @@
 #include "runtime/file_information.h"
 #include "runtime/float_to_decimal.h"
 
-// One slot of a trampoline store: a complete substitute entry of a patched
-// routine, with its claim word.
+// jmp rel32, the instruction every patch writes.
 #pragma pack(push, 1)
 struct RelativeJump {
     uint8_t opcode;        // E9: jmp rel32
@@ -21,6 +20,8 @@ struct RelativeJump {
 #pragma pack(pop)
 static_assert(sizeof(RelativeJump) == 5);
 
+// One slot of a trampoline store: a complete substitute entry of a patched
+// routine, with its claim word.
 struct TrampolineSlot {
     uint8_t prologue[5];  // the routine's own first five bytes
     RelativeJump resume;  // on to the routine, 5 bytes after its start
