@@ -115,6 +115,17 @@ TEST_P(TzakHookRefusal, AddsOneTzakNodeAndLeavesTheSlotAlone) {
     EXPECT_EQ(occurrences, 1);
 }
 
+TEST_F(TzakHook, ARepeatedRefusalKeepsTheNodesFoundAfterTheFirst) {
+    Scenario({{"tables", {{"52", {{"record_size", 900}}}}}});
+    ASSERT_EQ(InstallTzakHook(), -1);
+    static SizeCheck later{966, 0, "k4", nullptr};
+    AddSizeMismatch(&later);
+    ASSERT_EQ(InstallTzakHook(), -1);
+    bool laterListed = false;
+    for (SizeCheck* node = SizeCheckList; node != nullptr; node = node->NextCheck) laterListed |= node == &later;
+    EXPECT_TRUE(laterListed);
+}
+
 INSTANTIATE_TEST_SUITE_P(Tables, TzakHookRefusal,
                          ::testing::Values(RefusalCase{"RecordOf900", {{"record_size", 900}}, 900},
                                            RefusalCase{"NegativeSize", {{"record_size", -1}}, -1},
