@@ -44,11 +44,11 @@ std::vector<Position> DocumentFixture::CurrentPositions() {
     return out;
 }
 
-json DocumentFixture::K9(int warehouse, int goodsId, const std::string& code, const std::string& name) {
+json K9(int warehouse, int goodsId, const std::string& code, const std::string& name) {
     return {{"table", "k9"}, {"warehouse", warehouse}, {"goods_id", goodsId}, {"code", code}, {"name", name}};
 }
 
-json DocumentFixture::Codes(int warehouse, int goodsId, const std::string& code) {
+json Codes(int warehouse, int goodsId, const std::string& code) {
     return {{"table", "117"}, {"warehouse", warehouse}, {"goods_id", goodsId}, {"code", code}};
 }
 

@@ -19,6 +19,10 @@ struct Position {
 inline bool operator==(const Position& a, const Position& b) { return a.code == b.code && a.quantity == b.quantity; }
 inline std::ostream& operator<<(std::ostream& out, const Position& p) { return out << p.code << ":" << p.quantity; }
 
+// Catalogue entries for a scenario's "goods" (texts in UTF-8).
+json K9(int warehouse, int goodsId, const std::string& code, const std::string& name = "Towar");
+json Codes(int warehouse, int goodsId, const std::string& code);
+
 class DocumentFixture : public HostFixture {
 protected:
     void SetUp() override;
@@ -29,10 +33,6 @@ protected:
     CKolektor& Kolektor() { return *reinterpret_cast<CKolektor*>(storage_); }
     PositionRecord& PositionAt(int i) { return Kolektor().positions[i]; }
     std::vector<Position> CurrentPositions();
-
-    // Catalogue entries for a scenario's "goods".
-    static json K9(int warehouse, int goodsId, const std::string& code, const std::string& name = "Towar");
-    static json Codes(int warehouse, int goodsId, const std::string& code);
 
     // Number of index builds so far: each reads table 117 once.
     int IndexBuilds() const;
