@@ -45,9 +45,57 @@ void ApplyHeader(const json& header) {
     put32("897", TzakField::CloseSecondLast);
 }
 
+void Require(bool condition, const std::string& what) {
+    if (!condition) throw std::runtime_error(what);
+}
+
+// The scripted members that services read while the plug-in runs are checked
+// here, so that a mistyped scenario fails at once and not inside a service.
+void CheckScripts(const json& scenario) {
+    if (scenario.contains("scan_reported_count")) {
+        for (auto& [table, count] : scenario["scan_reported_count"].items())
+            Require((table == "k9" || table == "117") && count.is_number_integer(),
+                    "scan_reported_count takes integer counts for k9 and 117");
+    }
+    if (scenario.contains("scan_failures")) {
+        for (const json& rule : scenario["scan_failures"]) {
+            const std::string table = rule.value("table", "");
+            Require(table == "k9" || table == "117", "scan_failures: table is k9 or 117");
+            Require(!rule.contains("warehouse") || rule["warehouse"].is_number_integer(),
+                    "scan_failures: warehouse is an integer");
+            Require(!rule.contains("after") || (rule["after"].is_number_integer() && rule["after"].get<int>() >= 0),
+                    "scan_failures: after is a count of records");
+        }
+    }
+    if (scenario.contains("answers")) {
+        const json& answers = scenario["answers"];
+        for (const char* kind : {"check_right", "document_store"})
+            if (answers.contains(kind))
+                for (const json& answer : answers[kind])
+                    Require(answer.is_number_integer(), std::string(kind) + " answers are integers");
+        if (answers.contains("document_header")) {
+            for (const json& run : answers["document_header"]) {
+                Require(run.is_object(), "document_header answers are objects");
+                for (auto& [member, value] : run.items())
+                    Require((member == "result" || member == "k4_232" || member == "k4_962" || member == "tzak_877") &&
+                                value.is_number_integer(),
+                            "document_header answer member " + member + " is not result, k4_232, k4_962 or tzak_877");
+            }
+        }
+    }
+    if (scenario.contains("document")) {
+        const json& document = scenario["document"];
+        Require(!document.contains("lines_array") || document["lines_array"].is_boolean(),
+                "document lines_array is true or false");
+        Require(!document.contains("number") || document["number"].is_string(), "document number is a text");
+        Require(!document.contains("date") || document["date"].is_string(), "document date is a text");
+    }
+}
+
 }  // namespace
 
 void ApplyCatalogue(const json& scenario) {
+    CheckScripts(scenario);
     Catalogue& catalogue = State().catalogue;
     if (scenario.contains("goods")) {
         catalogue.goods.clear();

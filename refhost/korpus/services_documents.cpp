@@ -192,6 +192,7 @@ int __stdcall Korpus_HostDocumentInit(HostTableDescriptor* table, int documentTy
 int __stdcall Korpus_HostDocumentStore(HostTableDescriptor* table, int documentType, void* record, int reserved) {
     Enter("HostDocumentStore");
     const char* service = "HostDocumentStore";
+    CheckRecordGuards(service);
     if (!IsTable(service, table, HostTable::Tzak)) return 0;
     if (record != RecordBuffer(HostTable::Tzak)) {
         Violation(service, "record is not table 52's record buffer");
@@ -276,6 +277,7 @@ int __stdcall Korpus_HostDocumentClose(int documentType, int a2, int a3, int a4,
                                        int a9, int a10, int32_t headerValue897, int32_t headerValue893) {
     Enter("HostDocumentClose");
     const char* service = "HostDocumentClose";
+    CheckRecordGuards(service);
     Expect(service, "document type", documentType, OrderDocument);
     const int middle[] = {a2, a3, a4, a5, a6, a7, a8, a9, a10};
     const int expected[] = {0, 0, 0, 0, 0, 0, 1, 0, 0};
@@ -330,6 +332,7 @@ void** __stdcall Korpus_HostLinesAlloc(int documentType, int a2, int a3, int a4)
 int __stdcall Korpus_HostLinesSave(int lineCount, int documentType, int lineType, const char* kind, int reserved) {
     Enter("HostLinesSave");
     const char* service = "HostLinesSave";
+    CheckRecordGuards(service);
     Catalogue& goods = Goods();
     if (!goods.linesAllocated) {
         Violation(service, "lines saved without a lines array from HostLinesAlloc");
@@ -360,6 +363,7 @@ int __stdcall Korpus_HostLinesSave(int lineCount, int documentType, int lineType
                            {"document_type", documentType},
                            {"line_type", lineType},
                            {"kind", Utf8FromMazovia(kind)},
+                           {"reserved", reserved},
                            {"lines", goods.savedLines}});
     return 1;
 }
