@@ -27,9 +27,16 @@
 //                           "lines_array": false (HostLinesAlloc yields none),
 //                           "header": {"text": "ZAM 5/26", "877": 0, "893": 7, "897": 9}}
 //                          the Tzak record when the event comes (text at 2, 32-bit fields)
-//   "answers" further:     "document_header": [{"result": 0x5001, "k4_232": 0, "k4_962": 1,
-//                          "tzak_877": 1}] one per header dialog run (these are the defaults);
-//                          "check_right": [1], "document_store": [1] (default 1)
+//   "answers" further:     "document_header": [{"result": 20481, "k4_232": 0, "k4_962": 1,
+//                          "tzak_877": 1}] one per header dialog run: its result (20481 is
+//                          0x5001, negative is cancelled) and what it leaves in k4 and Tzak
+//                          (these are the defaults); "check_right": [1], "document_store": [1]
+//                          (default 1: granted, stored)
+//
+// Document events of the transcript: "header_initialised" (number), "header_dialog"
+// (caption, result), "right_checked", "header_stored" (stored, number, note, dates),
+// "lines_saved" (count, types, kind, lines), "document_closed" (its twelve arguments and
+// the lines saved); each line as {"goods_id", "warehouse", "quantity", "code"}.
 #pragma once
 
 #include <cstdint>
