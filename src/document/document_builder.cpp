@@ -66,9 +66,8 @@ int IdentifyPositions(PositionRecord* positions, int count) {
 
 // The header dialog, shown until the header is done or stored. False when
 // the user cancelled it.
-bool CompleteHeader(HostTableDescriptor* headerTable, HostTableDescriptor* k4Table, char* header) {
+bool CompleteHeader(HostTableDescriptor* headerTable, HostTableDescriptor* k4Table, char* header, const char* k4) {
     if (ReadField<int32_t>(header, TzakField::HeaderDone) != 0) return true;
-    const char* k4 = RecordOf(k4Table);
     for (;;) {
         const int result = HostDocumentHeader(0, 0, HeaderColumn, HeaderWidth, HeaderWidth, k4Table, 0, 0,
                                               DocumentText::HeaderDialogCaption, 0, OrderDocument);
@@ -84,8 +83,8 @@ bool CompleteHeader(HostTableDescriptor* headerTable, HostTableDescriptor* k4Tab
 }
 
 // One line per identified position whose goods record the host finds.
-int CreateLines(HostTableDescriptor* lineTable, void** lines, const PositionRecord* positions, int count) {
-    char* lineBuffer = RecordOf(lineTable);
+int CreateLines(HostTableDescriptor* lineTable, char* lineBuffer, void** lines, const PositionRecord* positions,
+                int count) {
     int32_t* currentGoods = HostGoodsNo();
     int16_t* currentWarehouse = HostWarehouseNo();
     int n = 0;
@@ -118,7 +117,9 @@ int CKolektor::WypelnijTowaryTzak() {
     HostUseTable(lineTable, HostUseTableMode);
     HostUseTable(headerTable, HostUseTableMode);
     HostUseTable(k4Table, HostUseTableMode);
+    char* lineBuffer = RecordOf(lineTable);
     char* header = RecordOf(headerTable);
+    const char* k4 = RecordOf(k4Table);
 
     void** lines = HostLinesAlloc(OrderDocument, 0, 0, 0);
     if (lines == nullptr) return 0;
@@ -138,9 +139,9 @@ int CKolektor::WypelnijTowaryTzak() {
         }
     }
 
-    if (!CompleteHeader(headerTable, k4Table, header)) return 0;
+    if (!CompleteHeader(headerTable, k4Table, header, k4)) return 0;
 
-    const int n = CreateLines(lineTable, lines, positions, count);
+    const int n = CreateLines(lineTable, lineBuffer, lines, positions, count);
     HostLinesSave(n, OrderDocument, OrderLine, DocumentText::LinesKind, 0);
     HostDocumentClose(OrderDocument, 0, 0, 0, 0, 0, 0, DocumentCloseFlag, 0, 0,
                       ReadField<int32_t>(header, TzakField::CloseSecondLast),
