@@ -38,6 +38,7 @@ void ApplyHeader(const json& header) {
     if (header.contains("text")) {
         const std::string text = MazoviaFromUtf8(header["text"].get<std::string>());
         if (text.size() >= 20) throw std::runtime_error("document header text longer than 19 characters");
+        if (tzak->recordSize < TzakField::BlankTest + 20) throw std::runtime_error("table 52 too small for a header");
         std::memcpy(record + TzakField::BlankTest, text.c_str(), text.size() + 1);
     }
     put32("877", TzakField::HeaderDone);

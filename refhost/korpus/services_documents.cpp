@@ -23,6 +23,7 @@ constexpr int LineGuardSize = 32;
 constexpr uint8_t LineGuardByte = 0xB6;
 constexpr const char* DefaultDate = "11.12.26";
 constexpr const char* DefaultDocumentNumber = "ZAM 1/26";
+constexpr size_t DocumentNumberLength = 19;  // the header's text at 2
 
 // The host's own fields of a line record, besides the quantity at 140.
 namespace LineField {
@@ -49,6 +50,13 @@ bool IsTable(const char* service, const void* descriptor, int number) {
     Violation(service, "descriptor of table " + std::to_string(table->number) + " where table " +
                            std::to_string(number) + " belongs");
     return false;
+}
+
+// Writes a field of a table's current record, where the record size the host
+// reports has room for it.
+template <typename T>
+void PutField(Table* table, int offset, T value) {
+    if (offset + static_cast<int>(sizeof value) <= table->recordSize) WriteField<T>(table->record.data(), offset, value);
 }
 
 uint8_t* RecordBuffer(int number) {
@@ -149,13 +157,11 @@ int __stdcall Korpus_HostDocumentHeader(int a1, int a2, int column, int width1, 
 
     const json run = NextAnswer("document_header", json::object());
     const int result = run.value("result", 0x5001);
-    uint8_t* k4Record = RecordBuffer(HostTable::K4);
-    uint8_t* header = RecordBuffer(HostTable::Tzak);
-    if (k4Record != nullptr) {
-        WriteField<int16_t>(k4Record, K4Field::RightLevel, static_cast<int16_t>(run.value("k4_232", 0)));
-        WriteField<int32_t>(k4Record, K4Field::StoreHeader, run.value("k4_962", 1));
+    if (Table* k4Table = FindTable(HostTable::K4)) {
+        PutField<int16_t>(k4Table, K4Field::RightLevel, static_cast<int16_t>(run.value("k4_232", 0)));
+        PutField<int32_t>(k4Table, K4Field::StoreHeader, run.value("k4_962", 1));
     }
-    if (header != nullptr) WriteField<int32_t>(header, TzakField::HeaderDone, run.value("tzak_877", 1));
+    if (Table* tzak = FindTable(HostTable::Tzak)) PutField<int32_t>(tzak, TzakField::HeaderDone, run.value("tzak_877", 1));
     Record("header_dialog", {{"caption", Utf8FromMazovia(caption)}, {"result", result}});
     return result;
 }
@@ -178,8 +184,11 @@ int __stdcall Korpus_HostDocumentInit(HostTableDescriptor* table, int documentTy
     Expect(service, "mode", mode, 2);
     Expect(service, "reserved argument", reserved, 0);
     const std::string number = MazoviaFromUtf8(DocumentScenario().value("number", DefaultDocumentNumber));
-    std::memcpy(static_cast<char*>(record) + TzakField::BlankTest, number.c_str(), std::min<size_t>(number.size(), 19));
-    static_cast<char*>(record)[TzakField::BlankTest + std::min<size_t>(number.size(), 19)] = 0;
+    const size_t length = std::min<size_t>(number.size(), DocumentNumberLength);
+    if (FindTable(HostTable::Tzak)->recordSize >= TzakField::BlankTest + DocumentNumberLength + 1) {
+        std::memcpy(static_cast<char*>(record) + TzakField::BlankTest, number.c_str(), length);
+        static_cast<char*>(record)[TzakField::BlankTest + length] = 0;
+    }
     Record("header_initialised", {{"number", Utf8FromMazovia(number.c_str())}});
     return 1;
 }
@@ -203,7 +212,7 @@ int __stdcall Korpus_HostDocumentStore(HostTableDescriptor* table, int documentT
     const int stored = NextAnswer("document_store", 1).get<int>();
     const uint8_t* header = static_cast<const uint8_t*>(record);
     Record("header_stored", {{"stored", stored},
-                             {"number", Text(header, TzakField::BlankTest, 20)},
+                             {"number", Text(header, TzakField::BlankTest, DocumentNumberLength + 1)},
                              {"note", Text(header, TzakField::Note, 60)},
                              {"date_237", Text(header, TzakField::Date1, DateFieldSize)},
                              {"date_246", Text(header, TzakField::Date2, DateFieldSize)}});
