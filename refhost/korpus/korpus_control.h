@@ -15,6 +15,20 @@
 //                          exception on that call; "TzakHandler" is the host's own handler
 //   "goods":               the catalogue: [{"warehouse": 0, "goods_id": 12, "code": "SR-M6",
 //                          "name": "Śruba M6", "table": "k9" | "117"}], texts in UTF-8
+//   "answers"/"dialog":    how each HostDialogExecute is closed, in order:
+//                          {"key": "F12", "text": "C:\\Zam"} types the text into the input
+//                          field (UTF-8, cut to the field's limit) and presses the button with
+//                          that key ("F12", "ESC"); {"result": N} closes it otherwise with N.
+//                          Without an answer ESC is pressed.
+//   "file_faults":         [{"op": "open" | "read" | "read_line" | "write" | "seek" | "tell" |
+//                          "close", "call": N}]: the Nth call of HostOpenFile, HostReadFile,
+//                          HostReadLine, HostWriteFile, HostSeekFile, HostTellFile or
+//                          HostCloseFile fails (see services_files.cpp for how);
+//                          {"op": "remove", "file": "a.txt"}: from the start of each directory
+//                          search the host holds that entry of the searched directory open
+//                          without delete sharing, so the C runtime's remove() fails on it
+//   "user_break":          [N, ...]: the Nth call of HostUserBreak reports a break (1); every
+//                          other call reports none
 #pragma once
 
 #include <cstdint>
@@ -45,3 +59,5 @@ KORPUS_CONTROL int KorpusFireTzakEvent(const uint32_t arguments[11], int* result
 KORPUS_CONTROL int KorpusLiveBlocks();
 // The host's descriptor of a table, or null; for tests that inspect records.
 KORPUS_CONTROL void* KorpusTable(int tableNumber);
+// How often a service (by its name, "HostSeekFile") was called since the last reset.
+KORPUS_CONTROL int KorpusCallCount(const char* service);
