@@ -187,6 +187,7 @@ void ReadOrderFile(CKolektor* import, const char* orderPath) {
 int CKolektor::ScanOrderDirectory() {
     char pattern[PatternSize];
     uint8_t findData[FindData::Size];
+    openFile = nullptr;  // none is open, also when the directory has no entry
     FormatText(pattern, IntakeText::SearchPattern, directory);
     if (HostFindFirst(pattern, findData, 0) != 0) return 1;
 
