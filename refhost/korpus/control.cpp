@@ -148,3 +148,8 @@ void* KorpusTable(int tableNumber) {
 }
 
 int KorpusOpenScans() { return OpenScans(); }
+int KorpusCallCount(const char* service) {
+    if (service == nullptr) return 0;
+    auto found = State().calls.find(service);
+    return found == State().calls.end() ? 0 : found->second;
+}

@@ -37,6 +37,20 @@
 // (caption, result), "right_checked", "header_stored" (stored, number, note, dates),
 // "lines_saved" (count, types, kind, lines), "document_closed" (its twelve arguments and
 // the lines saved); each line as {"goods_id", "warehouse", "quantity", "code"}.
+//   "answers"/"dialog":    how each HostDialogExecute is closed, in order:
+//                          {"key": "F12", "text": "C:\\Zam"} types the text into the input
+//                          field (UTF-8, cut to the field's limit) and presses the button with
+//                          that key ("F12", "ESC"); {"result": N} closes it otherwise with N.
+//                          Without an answer ESC is pressed.
+//   "file_faults":         [{"op": "open" | "read" | "read_line" | "write" | "seek" | "tell" |
+//                          "close", "call": N}]: the Nth call of HostOpenFile, HostReadFile,
+//                          HostReadLine, HostWriteFile, HostSeekFile, HostTellFile or
+//                          HostCloseFile fails (see services_files.cpp for how);
+//                          {"op": "remove", "file": "a.txt"}: from the start of each directory
+//                          search the host holds that entry of the searched directory open
+//                          without delete sharing, so the C runtime's remove() fails on it
+//   "user_break":          [N, ...]: the Nth call of HostUserBreak reports a break (1); every
+//                          other call reports none
 #pragma once
 
 #include <cstdint>
@@ -69,3 +83,5 @@ KORPUS_CONTROL int KorpusLiveBlocks();
 KORPUS_CONTROL void* KorpusTable(int tableNumber);
 // Number of table scans started and not yet closed.
 KORPUS_CONTROL int KorpusOpenScans();
+// How often a service (by its name, "HostSeekFile") was called since the last reset.
+KORPUS_CONTROL int KorpusCallCount(const char* service);

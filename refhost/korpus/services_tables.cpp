@@ -152,10 +152,14 @@ int32_t* __stdcall Korpus_HostGoodsNo() {
 // ---------------------------------------------------------------------------
 // 52460 HostUserBreak
 // ---------------------------------------------------------------------------
+// The user presses break when the scenario says ("user_break": [N, ...]):
+// the Nth call reports it (1), every other call reports none (0). A break is
+// reported once; asking again finds the key released.
 int __stdcall Korpus_HostUserBreak() {
-    Enter("HostUserBreak");
-    Unimplemented("HostUserBreak");
-    return 0;
+    const int call = Enter("HostUserBreak");
+    const bool pressed = State().userBreakCalls.count(call) != 0;
+    if (pressed) Record("user_break", {{"call", call}});
+    return pressed ? 1 : 0;
 }
 
 // ---------------------------------------------------------------------------
