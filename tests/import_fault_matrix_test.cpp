@@ -77,7 +77,8 @@ TEST_F(ImportFaults, EveryOrderFileIsArchivedWholeOrLeftInPlace) {
     struct Operation { const char* op; const char* service; };
     const Operation operations[] = {
         {"open", "HostOpenFile"}, {"read", "HostReadFile"}, {"read_line", "HostReadLine"},
-        {"write", "HostWriteFile"}, {"seek", "HostSeekFile"}, {"tell", "HostTellFile"}, {"close", "HostCloseFile"},
+        {"write", "HostWriteFile"}, {"seek", "HostSeekFile"}, {"tell", "HostTellFile"}, {"length", "HostFileLength"},
+        {"close", "HostCloseFile"},
     };
     std::map<std::string, int> calls;
     {

@@ -21,9 +21,10 @@
 //                          that key ("F12", "ESC"); {"result": N} closes it otherwise with N.
 //                          Without an answer ESC is pressed.
 //   "file_faults":         [{"op": "open" | "read" | "read_line" | "write" | "seek" | "tell" |
-//                          "close", "call": N}]: the Nth call of HostOpenFile, HostReadFile,
-//                          HostReadLine, HostWriteFile, HostSeekFile, HostTellFile or
-//                          HostCloseFile fails (see services_files.cpp for how);
+//                          "length" | "close", "call": N}]: the Nth call of HostOpenFile,
+//                          HostReadFile, HostReadLine, HostWriteFile, HostSeekFile,
+//                          HostTellFile, HostFileLength or HostCloseFile fails (see
+//                          services_files.cpp for how);
 //                          {"op": "remove", "file": "a.txt"}: from the start of each directory
 //                          search the host holds that entry of the searched directory open
 //                          without delete sharing, so the C runtime's remove() fails on it
