@@ -206,6 +206,8 @@ TEST_F(DirectoryScan, AFileIsRemovedOnlyAfterAWholeArchiveCopy) {
          {"Uwaga|Nie można przenieść pliku do archiwum!\n" + path}, false},
         {"the archive file does not open", {{"file_faults", {{{"op", "open"}, {"call", 3}}}}},
          {"Uwaga|Nie można przenieść pliku do archiwum!\n" + path}, false},
+        {"the host cannot tell the file's length", {{"file_faults", {{{"op", "length"}, {"call", 1}}}}},
+         {"Uwaga|Nie można przenieść pliku do archiwum!\n" + path}, false},
         {"the copy fails half-way", {{"file_faults", {{{"op", "write"}, {"call", 2}}}}},
          {"Uwaga|Nie można przenieść pliku do archiwum!\n" + path}, false},
         // The copy may well be whole, but the plug-in cannot know it.

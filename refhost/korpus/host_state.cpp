@@ -89,7 +89,7 @@ bool Configure(const json& scenario) {
                 for (const json& rule : value) {
                     const std::string op = rule.at("op").get<std::string>();
                     static const std::set<std::string> known = {"open", "read", "read_line", "write",
-                                                                 "seek", "tell", "close", "remove"};
+                                                                 "seek", "tell", "length", "close", "remove"};
                     if (known.count(op) == 0) throw std::runtime_error("unknown file operation " + op);
                     if (op == "remove")
                         s.undeletable.push_back(rule.at("file").get<std::string>());

@@ -3,8 +3,8 @@
 // Faults a scenario injects ("file_faults") make the chosen call fail the way
 // a full or failing disk does: an open gives no stream, a read or a write
 // moves half of the block and reports 0 items, a seek leaves the position and
-// gives -1, a close closes the stream and gives EOF, a tell gives -1, a line
-// read gives 0 as at the end of the file.
+// gives -1, a close closes the stream and gives EOF, a tell or a length
+// query gives -1, a line read gives 0 as at the end of the file.
 #include <windows.h>
 #include <io.h>
 #include <share.h>
@@ -148,7 +148,7 @@ long __stdcall Korpus_HostTellFile(HostStream stream) {
 // 52539 HostFileLength
 // ---------------------------------------------------------------------------
 long __stdcall Korpus_HostFileLength(int descriptor) {
-    Enter("HostFileLength");
+    const int call = Enter("HostFileLength");
     bool known = false;
     for (const void* stream : State().streams)
         if (_fileno(static_cast<FILE*>(const_cast<void*>(stream))) == descriptor) known = true;
@@ -156,6 +156,7 @@ long __stdcall Korpus_HostFileLength(int descriptor) {
         Violation("HostFileLength", "descriptor " + std::to_string(descriptor) + " is not of an open host stream");
         return -1;
     }
+    if (FileFault("length", call)) return -1;
     return _filelength(descriptor);
 }
 

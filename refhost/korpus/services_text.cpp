@@ -91,7 +91,9 @@ double __stdcall Korpus_HostTextToDouble(const char* text) {
 // ---------------------------------------------------------------------------
 // 52133 HostTrim
 // ---------------------------------------------------------------------------
-// Removes leading and trailing spaces, tabs, CRs and LFs, in place.
+// Removes leading and trailing spaces (0x20), tabs (0x09), CRs (0x0D) and
+// LFs (0x0A), in place; every other character stays, other control
+// characters included.
 char* __stdcall Korpus_HostTrim(char* text) {
     Enter("HostTrim");
     if (text == nullptr) {

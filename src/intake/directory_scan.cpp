@@ -148,10 +148,6 @@ bool ArchiveOrderFile(const char* directory, const char* orderPath, const char* 
     return copied;
 }
 
-}  // namespace
-
-namespace {
-
 // Reads the sections of the import's open order file into positions.
 void ReadOrderFile(CKolektor* import, const char* orderPath) {
     HostStream& openFile = import->openFile;
