@@ -146,3 +146,10 @@ void* KorpusTable(int tableNumber) {
     Table* table = FindTable(tableNumber);
     return table != nullptr ? &table->descriptor : nullptr;
 }
+
+int KorpusOpenScans() { return OpenScans(); }
+int KorpusCallCount(const char* service) {
+    if (service == nullptr) return 0;
+    auto found = State().calls.find(service);
+    return found == State().calls.end() ? 0 : found->second;
+}

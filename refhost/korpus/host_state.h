@@ -14,6 +14,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "catalogue.h"
 #include "host/host_table.h"
 
 namespace korpus {
@@ -54,7 +55,31 @@ struct HostState {
     // Live memory blocks and streams handed to the plug-in.
     std::map<const void*, size_t> blocks;
     std::set<const void*> streams;
+
+    // Goods, scans, the current warehouse and goods numbers, the document.
+    Catalogue catalogue;
+    // File fault injection: per file operation ("open", "read", ...), the
+    // numbers of the calls that fail.
+    std::map<std::string, std::set<int>> fileFaults;
+    // Entry names that the plug-in cannot remove: the host holds each such
+    // file open without delete sharing from the start of a directory search.
+    std::vector<std::string> undeletable;
+    std::vector<void*> deleteLocks;  // OS handles
+    // Calls of HostUserBreak that report a break.
+    std::set<int> userBreakCalls;
+
+    // Open directory searches, by the address of their 288-byte record.
+    struct Search {
+        uint32_t id = 0;
+        std::vector<std::string> names;  // plain files, in name order
+        size_t next = 0;                 // the next name to deliver
+    };
+    std::map<const void*, Search> searches;
+    uint32_t searchIds = 0;
 };
+
+// True when this call of a file operation is to fail; records the fault.
+bool FileFault(const char* operation, int call);
 
 HostState& State();
 
@@ -95,7 +120,10 @@ Table* TableOf(const void* descriptor, const char* service);
 // Checks every record buffer's guard bytes; records a violation per overrun.
 void CheckRecordGuards(const char* service);
 
-// Memory: the exception code the reference host raises when a scenario asks.
+// Releases every host memory block still live (between scenarios).
+void ReleaseAllBlocks();
+
+// The exception code the reference host raises when a scenario asks.
 inline constexpr uint32_t ScriptedExceptionCode = 0xE04B4F52;
 
 }  // namespace korpus

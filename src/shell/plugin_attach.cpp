@@ -5,7 +5,6 @@
 #include "shell/runtime_patch.h"
 
 HMODULE PluginModule = nullptr;
-char PluginModulePath[PluginModulePathSize] = {};
 HMODULE HostModule = nullptr;
 
 namespace {

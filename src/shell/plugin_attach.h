@@ -3,13 +3,11 @@
 
 #include <windows.h>
 
-#include <cstddef>
+#include "shell/plugin_module.h"
 
-inline constexpr std::size_t PluginModulePathSize = 300;
-
-// The plug-in's own module and the full path of its file, kept at attach.
+// The plug-in's own module, kept at attach; PluginModulePath (plugin_module.h)
+// is filled from it.
 extern HMODULE PluginModule;
-extern char PluginModulePath[PluginModulePathSize];
 // The host's main module KORPUS, found at attach without loading it; 0 when
 // the host module is not in the process. Every service is looked up here.
 extern HMODULE HostModule;

@@ -2,10 +2,31 @@
 
 #include <windows.h>
 
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+
 #include "shell/host_binding.h"
 #include "shell/tzak_hook.h"
 
+namespace {
+// A fresh directory of the running test's own. The plug-in's import directory
+// holds at most 100 characters, so the directories stay short wherever the
+// build tree lies: C:\zbt\ and a hash of the test's name.
+std::string FreshTestDirectory() {
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    const std::string name = std::string(test->test_suite_name()) + "." + test->name();
+    char hash[16];
+    std::snprintf(hash, sizeof hash, "%08zx", std::hash<std::string>{}(name));
+    const std::filesystem::path dir = std::filesystem::path("C:\\zbt") / hash;
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    return dir.string();
+}
+}  // namespace
+
 void HostFixture::SetUp() {
+    hostDir_ = FreshTestDirectory();
     Scenario(json::object());
     HMODULE korpus = GetModuleHandleA("KORPUS.dll");
     ASSERT_NE(korpus, nullptr);
@@ -20,7 +41,9 @@ void HostFixture::TearDown() {
 }
 
 void HostFixture::Scenario(const json& scenario) {
-    ASSERT_EQ(KorpusReset(scenario.dump().c_str()), 0) << Transcript().dump(1);
+    json withDefaults = scenario;
+    if (!withDefaults.contains("host_dir")) withDefaults["host_dir"] = hostDir_;
+    ASSERT_EQ(KorpusReset(withDefaults.dump().c_str()), 0) << Transcript().dump(1);
 }
 
 json HostFixture::Transcript() const {
