@@ -44,23 +44,9 @@ int CheckCommand(const Arguments& arguments) {
         }
         codes = std::make_unique<KnownCodes>(catalogue);
     }
-    bool reported = false, unreadable = false;
-    for (const std::string& target : targets) {
-        std::string archive;
-        bool readable = true;
-        const std::vector<std::string> files = OrderFilesOf(target, &archive, &readable);
-        if (!readable) {
-            Print(FormatDiagnostic({target, 0, "cannot be read"}) + "\n");
-            unreadable = true;
-        }
-        for (const std::string& file : files) {
-            const FileReading reading = CheckOrderFile(file, archive, codes.get());
-            for (const Diagnostic& diagnostic : reading.diagnostics) Print(FormatDiagnostic(diagnostic) + "\n");
-            reported = reported || !reading.diagnostics.empty();
-            unreadable = unreadable || reading.unreadable;
-        }
-    }
-    return unreadable ? 2 : reported ? 1 : 0;
+    const CheckOutcome outcome = CheckTargets(targets, codes.get());
+    for (const std::string& line : outcome.lines) Print(line + "\n");
+    return outcome.exitCode;
 }
 
 }  // namespace tool

@@ -351,6 +351,28 @@ std::vector<std::string> OrderFilesOf(const std::string& argument, std::string* 
     return files;
 }
 
+CheckOutcome CheckTargets(const std::vector<std::string>& targets, const KnownCodes* codes) {
+    CheckOutcome outcome;
+    bool reported = false, unreadable = false;
+    for (const std::string& target : targets) {
+        std::string archive;
+        bool readable = true;
+        const std::vector<std::string> files = OrderFilesOf(target, &archive, &readable);
+        if (!readable) {
+            outcome.lines.push_back(FormatDiagnostic({target, 0, "cannot be read"}));
+            unreadable = true;
+        }
+        for (const std::string& file : files) {
+            const FileReading reading = CheckOrderFile(file, archive, codes);
+            for (const Diagnostic& diagnostic : reading.diagnostics) outcome.lines.push_back(FormatDiagnostic(diagnostic));
+            reported = reported || !reading.diagnostics.empty();
+            unreadable = unreadable || reading.unreadable;
+        }
+    }
+    outcome.exitCode = unreadable ? 2 : reported ? 1 : 0;
+    return outcome;
+}
+
 std::string FormatDiagnostic(const Diagnostic& diagnostic) {
     const bool error = diagnostic.message == "cannot be read";
     return diagnostic.file + (diagnostic.line > 0 ? ":" + std::to_string(diagnostic.line) : std::string()) +

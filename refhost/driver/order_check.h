@@ -61,6 +61,14 @@ FileReading CheckOrderFile(const std::string& path, const std::string& archiveDi
 // directory and the file's directory + "_arch" for a file.
 std::vector<std::string> OrderFilesOf(const std::string& argument, std::string* archive, bool* readable);
 
+// What `check` prints for its arguments, and its exit code: 0 when nothing is
+// to report, 1 when something is, 2 when a file cannot be read.
+struct CheckOutcome {
+    std::vector<std::string> lines;
+    int exitCode = 0;
+};
+CheckOutcome CheckTargets(const std::vector<std::string>& targets, const KnownCodes* codes);
+
 // "file:line: warning: message", as compilers print them.
 std::string FormatDiagnostic(const Diagnostic& diagnostic);
 
