@@ -62,12 +62,16 @@ const CheckCase CheckCases[] = {
     {"quantities that are not numbers or change in thousandths",
      "[Poz1]\nSymbol=A\nIlosc=1.001\n[Poz2]\nSymbol=B\nIlosc=abc\n[Poz3]\nSymbol=C\nIlosc=2 szt\n"
      "[Poz4]\nSymbol=D\nIlosc=2,5\n[Poz5]\nSymbol=E\nIlosc=0.0005\n[Poz6]\nSymbol=F\nIlosc=3000000\n"
-     "[Poz7]\nSymbol=G\nIlosc=-2\n",
+     "[Poz7]\nSymbol=G\nIlosc=-2\n[Poz8]\nSymbol=H\nIlosc=1e3\n[Poz9]\nSymbol=I\nIlosc=0x10\n"
+     "[Poz10]\nSymbol=J\nIlosc=\n",
      {"f.txt:3: warning: Ilosc '1.001' loses precision: it is stored as 1.000 (1000 thousandths)",
-      "f.txt:6: warning: Ilosc 'abc' is not a number: it is read as 0",
+      "f.txt:6: warning: Ilosc 'abc' is not a number: the import skips this section",
       "f.txt:9: warning: Ilosc '2 szt' is not a plain number: only '2' is read, as 2.000",
       "f.txt:15: warning: Ilosc '0.0005' loses precision: it is stored as 0.000 (0 thousandths)",
-      "f.txt:18: warning: Ilosc '3000000' is outside what the host can store (-2147483.648 to 2147483.647)"}},
+      "f.txt:18: warning: Ilosc '3000000' is outside what the host can store (-2147483.648 to 2147483.647): "
+      "the import skips this section",
+      "f.txt:27: warning: Ilosc '0x10' is not a plain number: only '0' is read, as 0.000",
+      "f.txt:30: warning: Ilosc '' is not a number: the import skips this section"}},
     {"values cut at their bounds",
      "[Poz1]\nSymbol=ABCDEFGHIJKLMNOPQRST\nJm=sztuki\nNazwa=" + std::string(130, 'n') + "\nIlosc=1\n",
      {"f.txt:2: warning: Symbol 'ABCDEFGHIJKLMNOPQRST' is longer than 16 characters: it is cut to "
@@ -89,7 +93,8 @@ TEST(OrderFileCheck, ReportsWhatTheImportWillMakeOfEachLine) {
 
 TEST(OrderFileCheck, PredictsThePositionsTheImportTakes) {
     const FileReading reading =
-        CheckOrderBytes("[Poz1]\nSymbol=SR-M6\nIlosc=2.5\n[Poz2]\nNazwa=x\n[Poz3]\n[Poz4]\nSymbol=A\nIlosc=1.001\n",
+        CheckOrderBytes("[Poz1]\nSymbol=SR-M6\nIlosc=2.5\n[Poz2]\nNazwa=x\n[Poz3]\n[Poz4]\nSymbol=A\nIlosc=1.001\n"
+                        "[Poz5]\nSymbol=B\nIlosc=dwa\n",
                         "f.txt", nullptr);
     ASSERT_EQ(reading.positions.size(), 3u);
     EXPECT_EQ(reading.positions[0].code, "SR-M6");

@@ -85,6 +85,46 @@ std::vector<PhysicalLine> SplitLines(const std::string& bytes) {
     return lines;
 }
 
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The host's number syntax: blanks, an optional sign, digits with at most one
+// decimal point or comma among them (at least one digit), an optional
+// exponent. *used is the number of characters that make the number, 0 when
+// the text does not begin with one; what follows is ignored by the host.
+double HostNumber(const std::string& text, size_t* used) {
+    size_t at = 0;
+    while (at < text.size() && (text[at] == ' ' || text[at] == '\t')) ++at;
+    std::string number;
+    if (at < text.size() && (text[at] == '+' || text[at] == '-')) number += text[at++];
+    int digits = 0;
+    bool separator = false;
+    for (; at < text.size(); ++at) {
+        if (IsDigit(text[at])) {
+            number += text[at];
+            ++digits;
+        } else if ((text[at] == '.' || text[at] == ',') && !separator) {
+            number += '.';
+            separator = true;
+        } else {
+            break;
+        }
+    }
+    *used = 0;
+    if (digits == 0) return 0.0;
+    if (at < text.size() && (text[at] == 'e' || text[at] == 'E')) {
+        size_t exponent = at + 1;
+        std::string part = "e";
+        if (exponent < text.size() && (text[exponent] == '+' || text[exponent] == '-')) part += text[exponent++];
+        if (exponent < text.size() && IsDigit(text[exponent])) {
+            while (exponent < text.size() && IsDigit(text[exponent])) part += text[exponent++];
+            number += part;
+            at = exponent;
+        }
+    }
+    *used = at;
+    return std::strtod(number.c_str(), nullptr);
+}
+
 std::string Shown(const std::string& windows1250) { return "'" + Utf8FromWindows1250(windows1250) + "'"; }
 
 std::string Thousandths(long long value) {
@@ -145,6 +185,7 @@ private:
         symbol_.clear();
         symbolLine_ = 0;
         thousandths_ = 0;
+        quantityRejected_ = false;
     }
 
     void EndSection() {
@@ -161,7 +202,7 @@ private:
             if (codes_ != nullptr && !codes_->Knows(symbol_))
                 Warn(symbolLine_, "code " + Shown(symbol_) + " is not known in any warehouse of the catalogue");
         }
-        if (keyCount_ > 0) out_->positions.push_back({symbol_, thousandths_, sectionLine_, symbolLine_});
+        if (keyCount_ > 0 && !quantityRejected_) out_->positions.push_back({symbol_, thousandths_, sectionLine_, symbolLine_});
     }
 
     void KeyLine(const PhysicalLine& line) {
@@ -207,27 +248,26 @@ private:
     }
 
     void Quantity(int line, const std::string& value, bool cut) {
-        std::string number = value;
-        for (char& c : number)
-            if (c == ',') c = '.';
-        char* end = nullptr;
-        const double parsed = std::strtod(number.c_str(), &end);
-        const size_t used = static_cast<size_t>(end - number.c_str());
         if (cut) Warn(line, "Ilosc is longer than 255 characters: only its first 255 are read");
+        quantityRejected_ = false;
+        size_t used = 0;
+        const double parsed = HostNumber(value, &used);
         if (used == 0) {
-            Warn(line, "Ilosc " + Shown(value) + " is not a number: it is read as 0");
-            thousandths_ = 0;
+            Warn(line, "Ilosc " + Shown(value) + " is not a number: the import skips this section");
+            quantityRejected_ = true;
             return;
         }
         const double scaled = parsed * 1000.0;
-        if (!(std::fabs(scaled) < 2147483648.0)) {
-            Warn(line, "Ilosc " + Shown(value) + " is outside what the host can store (-2147483.648 to 2147483.647)");
-            thousandths_ = 0;
+        if (!(scaled > -2147483649.0 && scaled < 2147483648.0)) {
+            Warn(line, "Ilosc " + Shown(value) +
+                           " is outside what the host can store (-2147483.648 to 2147483.647): the import skips "
+                           "this section");
+            quantityRejected_ = true;
             return;
         }
-        const long long stored = static_cast<long long>(std::trunc(scaled));
+        const long long stored = static_cast<long long>(scaled);  // toward zero, as the import stores it
         thousandths_ = stored;
-        if (used < number.size()) {
+        if (used < value.size()) {
             Warn(line, "Ilosc " + Shown(value) + " is not a plain number: only " + Shown(value.substr(0, used)) +
                            " is read, as " + Thousandths(stored));
         } else if (static_cast<double>(stored) != scaled) {
@@ -246,6 +286,7 @@ private:
     std::string symbol_;
     int symbolLine_ = 0;
     long long thousandths_ = 0;
+    bool quantityRejected_ = false;
 };
 
 std::string FoldedMazovia(const std::string& mazovia) {
