@@ -1,4 +1,7 @@
 // The host's entries 30005 and 30007, which the plug-in takes by ordinal.
+#include <windows.h>
+#include <delayimp.h>
+
 #include "host_state.h"
 #include "korpus_exports.h"
 
@@ -18,9 +21,11 @@ void __cdecl Korpus_TranslateException(unsigned int code, void* exceptionPointer
 // 30007 delay-load notification hook
 // ---------------------------------------------------------------------------
 // Consulted at each step of resolving a delay-loaded function; 0 asks for the
-// default handling.
+// default handling. Records the step and the library it is about.
 void* __stdcall Korpus_DelayLoadNotify(unsigned int notification, void* delayLoadInfo) {
-    (void)delayLoadInfo;
-    Record("delay_load_notification", {{"notification", notification}});
+    const auto* info = static_cast<const DelayLoadInfo*>(delayLoadInfo);
+    if (info == nullptr) Violation("DelayLoadNotify", "null delay-load information");
+    const char* dll = info != nullptr && info->szDll != nullptr ? info->szDll : "";
+    Record("delay_load_notification", {{"notification", notification}, {"dll", dll}});
     return nullptr;
 }

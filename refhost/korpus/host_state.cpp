@@ -100,7 +100,7 @@ bool Configure(const json& scenario) {
 
 bool Reset(const json& scenario) {
     HostState& s = State();
-    for (auto& [block, size] : s.blocks) std::free(const_cast<char*>(static_cast<const char*>(block)) - 16);
+    ReleaseAllBlocks();
     for (const void* stream : s.streams) std::fclose(static_cast<FILE*>(const_cast<void*>(stream)));
     s.~HostState();
     new (&s) HostState();

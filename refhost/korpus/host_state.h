@@ -95,7 +95,10 @@ Table* TableOf(const void* descriptor, const char* service);
 // Checks every record buffer's guard bytes; records a violation per overrun.
 void CheckRecordGuards(const char* service);
 
-// Memory: the exception code the reference host raises when a scenario asks.
+// Releases every host memory block still live (between scenarios).
+void ReleaseAllBlocks();
+
+// The exception code the reference host raises when a scenario asks.
 inline constexpr uint32_t ScriptedExceptionCode = 0xE04B4F52;
 
 }  // namespace korpus

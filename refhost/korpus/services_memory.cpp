@@ -64,6 +64,10 @@ void DropBlock(void* block) {
 
 }  // namespace
 
+void korpus::ReleaseAllBlocks() {
+    while (!State().blocks.empty()) DropBlock(const_cast<void*>(State().blocks.begin()->first));
+}
+
 // ---------------------------------------------------------------------------
 // 21287 HostFree
 // ---------------------------------------------------------------------------

@@ -1,16 +1,17 @@
 #include "common/format.h"
 
 #include <cstdarg>
-#include <cstdio>
 #include <cstring>
 
 #include "common/texts.h"
 #include "host/host_services.h"
+#include "runtime/print_format.h"
 
 int FormatText(char* buffer, const char* format, ...) {
     va_list values;
     va_start(values, format);
-    const int written = vsprintf(buffer, format, values);
+    // The plug-in's own formatter: its %e, %f and %g pass PositiveZeroHook.
+    const int written = PrintFormatV(buffer, format, values);
     va_end(values);
     return written;
 }

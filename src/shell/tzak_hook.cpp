@@ -22,7 +22,9 @@ int InstallTzakHook() {
     TzakHookSizeCheck.ExpectedSize = RecordSize::Tzak;
     TzakHookSizeCheck.HostSize = tzak != nullptr ? tzak->recordSize : 0;
     TzakHookSizeCheck.TableName = "Tzak"_mz;
-    TzakHookSizeCheck.NextCheck = nullptr;
+    // The link is left alone: after an earlier refusal the node already stands
+    // in the list, and clearing it would cut off the nodes found since.
+    // AddSizeMismatch clears it when it appends the node.
     return AddSizeMismatch(&TzakHookSizeCheck);
 }
 

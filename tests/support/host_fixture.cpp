@@ -2,10 +2,27 @@
 
 #include <windows.h>
 
+#include <filesystem>
+
 #include "shell/host_binding.h"
 #include "shell/tzak_hook.h"
 
+namespace {
+// A fresh directory named after the running test, below the working directory.
+std::string FreshTestDirectory() {
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string(test->test_suite_name()) + "." + test->name();
+    for (char& c : name)
+        if (c == '/') c = '_';
+    const std::filesystem::path dir = std::filesystem::current_path() / "test-hosts" / name;
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    return dir.string();
+}
+}  // namespace
+
 void HostFixture::SetUp() {
+    hostDir_ = FreshTestDirectory();
     Scenario(json::object());
     HMODULE korpus = GetModuleHandleA("KORPUS.dll");
     ASSERT_NE(korpus, nullptr);
@@ -20,7 +37,9 @@ void HostFixture::TearDown() {
 }
 
 void HostFixture::Scenario(const json& scenario) {
-    ASSERT_EQ(KorpusReset(scenario.dump().c_str()), 0) << Transcript().dump(1);
+    json withDefaults = scenario;
+    if (!withDefaults.contains("host_dir")) withDefaults["host_dir"] = hostDir_;
+    ASSERT_EQ(KorpusReset(withDefaults.dump().c_str()), 0) << Transcript().dump(1);
 }
 
 json HostFixture::Transcript() const {

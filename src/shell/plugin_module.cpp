@@ -1,0 +1,3 @@
+#include "shell/plugin_module.h"
+
+char PluginModulePath[PluginModulePathSize];
