@@ -53,7 +53,10 @@ TEST(HostRendering, DrawsTheDirectoryPromptFromItsTemplate) {
     const std::string bytes = DirectoryPrompt();
     ASSERT_EQ(bytes.size(), 180u);
     std::string error;
-    EXPECT_EQ(RenderDialogTemplate(bytes, "C:\\Zam\\Nowe", false, &error),
+    nlohmann::json dialog = DescribeDialogTemplate(bytes, &error);
+    ASSERT_TRUE(dialog.is_object()) << error;
+    dialog["controls"][1]["text"] = "C:\\Zam\\Nowe";
+    EXPECT_EQ(RenderDialog(dialog, false),
               "┌───────────────── Katalog ──────────────────┐\n"
               "│                                            │\n"
               "│  F2 Katalog                                │\n"
@@ -61,24 +64,23 @@ TEST(HostRendering, DrawsTheDirectoryPromptFromItsTemplate) {
               "│                                            │\n"
               "│       [  F12 OK  ]    [ESC Anuluj]         │\n"
               "│                                            │\n"
-              "└────────────────────────────────────────────┘\n")
-        << error;
+              "└────────────────────────────────────────────┘\n");
     // On a terminal the key names are highlighted and the field is inverted.
-    const std::string coloured = RenderDialogTemplate(bytes, "C:\\Zam", true, &error);
+    const std::string coloured = RenderDialog(dialog, true);
     EXPECT_NE(coloured.find("\x1b[1;33mF2\x1b[0m Katalog"), std::string::npos);
     EXPECT_NE(coloured.find("\x1b[1;36mF12\x1b[0m OK"), std::string::npos);
-    EXPECT_NE(coloured.find("\x1b[7mC:\\Zam"), std::string::npos);
+    EXPECT_NE(coloured.find("\x1b[7mC:\\Zam\\Nowe"), std::string::npos);
 }
 
 TEST(HostRendering, RefusesTemplatesItCannotRead) {
     std::string error;
     const std::string prompt = DirectoryPrompt();
-    EXPECT_EQ(RenderDialogTemplate(prompt.substr(0, 112), "", false, &error), "");
-    EXPECT_EQ(error, "the dialog template cannot be drawn: control 3 is missing");
+    EXPECT_TRUE(DescribeDialogTemplate(prompt.substr(0, 112), &error).is_null());
+    EXPECT_EQ(error, "the dialog template cannot be read: control 3 is missing");
     std::string unknown = prompt;
     unknown[112] = 9;  // the OK button's record kind
-    EXPECT_EQ(RenderDialogTemplate(unknown, "", false, &error), "");
-    EXPECT_EQ(error, "the dialog template cannot be drawn: control 3 has the unknown record kind 9");
+    EXPECT_TRUE(DescribeDialogTemplate(unknown, &error).is_null());
+    EXPECT_EQ(error, "the dialog template cannot be read: control 3 has the unknown record kind 9");
 }
 
 TEST(HostRendering, PlacesTabbedTextAtTheStopsOfTheTabCommand) {

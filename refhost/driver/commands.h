@@ -12,10 +12,9 @@ using Arguments = std::vector<std::string>;
 // check [--catalog FILE] [--host-dir DIR] DIR|FILE...
 int CheckCommand(const Arguments& arguments);
 
-// Options shared by the commands: a parsed command line.
-struct CommonOptions {
-    std::string catalogue;   // --catalog FILE
-    std::string hostDir;     // --host-dir DIR
-};
+// run --orders DIR --catalog FILE [--json FILE] [--scenario FILE] [--interactive] [--host-dir DIR]
+int RunCommand(const Arguments& arguments);
+// preview, with the options of run: the same on a copy of DIR
+int PreviewCommand(const Arguments& arguments);
 
 }  // namespace tool

@@ -251,30 +251,59 @@ std::string RenderMessageBox(const std::string& title, const std::string& text, 
     return out;
 }
 
-std::string RenderDialogTemplate(const std::string& templateBytes, const std::string& fieldText, bool colour,
-                                 std::string* error) {
+nlohmann::json DescribeDialogTemplate(const std::string& templateBytes, std::string* error) {
     const TemplateReader reader(templateBytes);
     auto fail = [&](const std::string& why) {
-        *error = "the dialog template cannot be drawn: " + why;
-        return std::string();
+        *error = "the dialog template cannot be read: " + why;
+        return nlohmann::json();
     };
     int kind = 0, controls = 0;
     Box dialog;
     if (!reader.Word(6, &controls) || !reader.Word(8, &kind) || kind != DialogRecord)
         return fail("no dialog record at byte 8");
-    if (!ReadBox(reader, 16, &dialog) || dialog.width < 4 || dialog.height < 3 || dialog.width > 200 ||
-        dialog.height > 60)
-        return fail("the dialog's size is not readable");
+    if (!ReadBox(reader, 16, &dialog)) return fail("the dialog's size is cut short");
     std::string title;
     size_t at = 0;
     if (!reader.Text(8 + RecordHeadSize, &title, &at)) return fail("the title is not terminated");
+    nlohmann::json described = {{"title", title}, {"width", dialog.width}, {"height", dialog.height},
+                                {"controls", nlohmann::json::array()}};
+    for (int control = 0; control < controls; ++control) {
+        Box box;
+        if (!reader.Word(at, &kind)) return fail("control " + std::to_string(control + 1) + " is missing");
+        nlohmann::json shown;
+        if (kind == InputFieldRecord) {
+            if (!ReadBox(reader, at + InputFieldBoxOffset, &box) || at + InputFieldRecordSize > reader.Size())
+                return fail("the input field's record is cut short");
+            shown["kind"] = "field";
+            at += InputFieldRecordSize;
+        } else if (kind == LabelRecord || kind == ButtonRecord) {
+            std::string caption;
+            if (!ReadBox(reader, at + 8, &box) || !reader.Text(at + RecordHeadSize, &caption, &at))
+                return fail("control " + std::to_string(control + 1) + " is cut short");
+            shown = {{"kind", kind == LabelRecord ? "label" : "button"}, {"text", caption}};
+        } else {
+            return fail("control " + std::to_string(control + 1) + " has the unknown record kind " +
+                        std::to_string(kind));
+        }
+        shown["column"] = box.column;
+        shown["row"] = box.row;
+        shown["width"] = box.width;
+        shown["height"] = box.height;
+        described["controls"].push_back(shown);
+    }
+    return described;
+}
 
-    std::vector<Cells> grid(dialog.height, Cells(dialog.width, Cell{" "}));
-    for (int column = 0; column < dialog.width; ++column) {
+std::string RenderDialog(const nlohmann::json& dialog, bool colour) {
+    const int width = dialog.value("width", 0), height = dialog.value("height", 0);
+    if (width < 4 || height < 3 || width > 200 || height > 60)
+        return "(a dialog of " + std::to_string(width) + " by " + std::to_string(height) + " cannot be drawn)\n";
+    std::vector<Cells> grid(height, Cells(width, Cell{" "}));
+    for (int column = 0; column < width; ++column) {
         grid.front()[column] = {"─"};
         grid.back()[column] = {"─"};
     }
-    for (int row = 0; row < dialog.height; ++row) {
+    for (int row = 0; row < height; ++row) {
         grid[row].front() = {"│"};
         grid[row].back() = {"│"};
     }
@@ -282,41 +311,34 @@ std::string RenderDialogTemplate(const std::string& templateBytes, const std::st
     grid.front().back() = {"┐"};
     grid.back().front() = {"└"};
     grid.back().back() = {"┘"};
-    const Cells named = PlainCells(" " + title + " ", Style::Title);
-    const int titleAt = (dialog.width - static_cast<int>(named.size())) / 2;
-    for (size_t k = 0; k < named.size() && titleAt + k + 1 < static_cast<size_t>(dialog.width); ++k)
-        if (titleAt + static_cast<int>(k) > 0) grid.front()[titleAt + k] = named[k];
+    const Cells named = PlainCells(" " + dialog.value("title", std::string()) + " ", Style::Title);
+    const int titleAt = (width - static_cast<int>(named.size())) / 2;
+    for (size_t k = 0; k < named.size(); ++k)
+        if (titleAt + static_cast<int>(k) > 0 && titleAt + static_cast<int>(k) < width - 1)
+            grid.front()[titleAt + k] = named[k];
 
-    for (int control = 0; control < controls; ++control) {
-        Box box;
-        if (!reader.Word(at, &kind)) return fail("control " + std::to_string(control + 1) + " is missing");
-        if (kind == InputFieldRecord) {
-            if (!ReadBox(reader, at + InputFieldBoxOffset, &box) || at + InputFieldRecordSize > reader.Size())
-                return fail("the input field's record is cut short");
-            Cells field = PlainCells(fieldText, Style::Field);
-            if (static_cast<int>(field.size()) > box.width) field.resize(box.width);
-            Pad(field, box.width, colour ? " " : "_", Style::Field);
-            Place(grid, box.row, box.column, field, box.width);
-            at += InputFieldRecordSize;
-        } else if (kind == LabelRecord || kind == ButtonRecord) {
-            std::string caption;
-            if (!ReadBox(reader, at + 8, &box) || !reader.Text(at + RecordHeadSize, &caption, &at))
-                return fail("control " + std::to_string(control + 1) + " is cut short");
-            const MarkupLine line = RenderLine(caption);
-            if (kind == LabelRecord) {
-                Place(grid, box.row, box.column, line.centred ? Centred(line, box.width) : line.cells, box.width);
-            } else {
-                Cells button = PlainCells("[");
-                const Cells inner = line.centred ? Centred(line, box.width - 2) : line.cells;
-                button.insert(button.end(), inner.begin(), inner.end());
-                Pad(button, box.width - 1);
-                button.resize(box.width - 1);
-                button.push_back({"]"});
-                Place(grid, box.row, box.column, button, box.width);
-            }
+    for (const nlohmann::json& control : dialog.value("controls", nlohmann::json::array())) {
+        const std::string kind = control.value("kind", "");
+        const int column = control.value("column", 0), row = control.value("row", 0);
+        const int boxWidth = control.value("width", 0);
+        if (kind == "field") {
+            Cells field = PlainCells(control.value("text", std::string()), Style::Field);
+            if (static_cast<int>(field.size()) > boxWidth) field.resize(boxWidth);
+            Pad(field, boxWidth, colour ? " " : "_", Style::Field);
+            Place(grid, row, column, field, boxWidth);
+            continue;
+        }
+        const MarkupLine line = RenderLine(control.value("text", std::string()));
+        if (kind == "button") {
+            Cells button = PlainCells("[");
+            const Cells inner = line.centred ? Centred(line, boxWidth - 2) : line.cells;
+            button.insert(button.end(), inner.begin(), inner.end());
+            Pad(button, boxWidth - 1);
+            button.resize(boxWidth > 1 ? boxWidth - 1 : 0);
+            button.push_back({"]"});
+            Place(grid, row, column, button, boxWidth);
         } else {
-            return fail("control " + std::to_string(control + 1) + " has the unknown record kind " +
-                        std::to_string(kind));
+            Place(grid, row, column, line.centred ? Centred(line, boxWidth) : line.cells, boxWidth);
         }
     }
     std::string out;

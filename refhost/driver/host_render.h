@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 namespace tool {
 
 // One host text, markup applied: one string per line.
@@ -24,11 +26,15 @@ std::vector<std::string> RenderMarkup(const std::string& text, bool colour);
 // A message box: a frame with the title, the text and its OK button.
 std::string RenderMessageBox(const std::string& title, const std::string& text, bool colour);
 
-// The dialog a template describes (the host's template format, texts in
-// Mazovia), with the input field showing `fieldText` (UTF-8). Empty with
-// *error set when the template cannot be read.
-std::string RenderDialogTemplate(const std::string& templateBytes, const std::string& fieldText, bool colour,
-                                 std::string* error);
+// A dialog as the reference host describes it when it shows one: {"title",
+// "width", "height", "controls": [{"kind": "label" | "button" | "field",
+// "column", "row", "width", "height", "text"}]}, texts in UTF-8 with markup.
+// The field shows its "text".
+std::string RenderDialog(const nlohmann::json& dialog, bool colour);
+
+// The description of the dialog a template holds (the host's template
+// format, texts in Mazovia); null with *error set when it cannot be read.
+nlohmann::json DescribeDialogTemplate(const std::string& templateBytes, std::string* error);
 
 struct DocumentRow {
     std::string code;      // UTF-8
