@@ -146,3 +146,5 @@ void* KorpusTable(int tableNumber) {
     Table* table = FindTable(tableNumber);
     return table != nullptr ? &table->descriptor : nullptr;
 }
+
+int KorpusOpenScans() { return OpenScans(); }

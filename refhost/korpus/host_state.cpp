@@ -91,6 +91,7 @@ bool Configure(const json& scenario) {
             }
             s.scenario[key] = value;
         }
+        ApplyCatalogue(scenario);
     } catch (const std::exception& error) {
         Violation("KorpusConfigure", std::string("scenario not understood: ") + error.what());
         return false;

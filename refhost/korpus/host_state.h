@@ -14,6 +14,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "catalogue.h"
 #include "host/host_table.h"
 
 namespace korpus {
@@ -54,6 +55,9 @@ struct HostState {
     // Live memory blocks and streams handed to the plug-in.
     std::map<const void*, size_t> blocks;
     std::set<const void*> streams;
+
+    // Goods, scans, the current warehouse and goods numbers, the document.
+    Catalogue catalogue;
 };
 
 HostState& State();

@@ -14,7 +14,29 @@
 //   "raise":               [{"service": "HostMessageBox", "call": 1}]  raise a structured
 //                          exception on that call; "TzakHandler" is the host's own handler
 //   "goods":               the catalogue: [{"warehouse": 0, "goods_id": 12, "code": "SR-M6",
-//                          "name": "Śruba M6", "table": "k9" | "117"}], texts in UTF-8
+//                          "name": "Śruba M6", "table": "k9" | "117"}], texts in UTF-8;
+//                          k9 records are scanned by key 4 per warehouse and positioned
+//                          by HostSeekGoods, table 117 is scanned whole
+//   "scan_reported_count": {"k9": 10, "117": 5000}  the record count a scan state reports
+//                          instead of the number of records the scan delivers
+//   "scan_failures":       [{"table": "k9" | "117", "warehouse": 3, "after": 2}]  the scan of
+//                          that table (for that warehouse; any when absent) does not start,
+//                          or with "after" breaks off after delivering that many records
+//   "document":            {"date": "11.12.26" (HostDateText, at most 8 characters),
+//                           "number": "ZAM 1/26" (what HostDocumentInit writes at 2),
+//                           "lines_array": false (HostLinesAlloc yields none),
+//                           "header": {"text": "ZAM 5/26", "877": 0, "893": 7, "897": 9}}
+//                          the Tzak record when the event comes (text at 2, 32-bit fields)
+//   "answers" further:     "document_header": [{"result": 20481, "k4_232": 0, "k4_962": 1,
+//                          "tzak_877": 1}] one per header dialog run: its result (20481 is
+//                          0x5001, negative is cancelled) and what it leaves in k4 and Tzak
+//                          (these are the defaults); "check_right": [1], "document_store": [1]
+//                          (default 1: granted, stored)
+//
+// Document events of the transcript: "header_initialised" (number), "header_dialog"
+// (caption, result), "right_checked", "header_stored" (stored, number, note, dates),
+// "lines_saved" (count, types, kind, lines), "document_closed" (its twelve arguments and
+// the lines saved); each line as {"goods_id", "warehouse", "quantity", "code"}.
 #pragma once
 
 #include <cstdint>
@@ -45,3 +67,5 @@ KORPUS_CONTROL int KorpusFireTzakEvent(const uint32_t arguments[11], int* result
 KORPUS_CONTROL int KorpusLiveBlocks();
 // The host's descriptor of a table, or null; for tests that inspect records.
 KORPUS_CONTROL void* KorpusTable(int tableNumber);
+// Number of table scans started and not yet closed.
+KORPUS_CONTROL int KorpusOpenScans();
