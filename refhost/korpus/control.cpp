@@ -148,3 +148,5 @@ void* KorpusTable(int tableNumber) {
 }
 
 int KorpusOpenScans() { return OpenScans(); }
+
+void KorpusWatch(KorpusWatcher watcher, KorpusAnswerer answerer, void* context) { SetWatch(watcher, answerer, context); }
