@@ -69,8 +69,8 @@ TEST_F(DocumentBuilder, CreatesOneLinePerMergedCodeInCodeOrder) {
     // The builder leaves the numbers of the last line set.
     EXPECT_EQ(*HostGoodsNo(), 14);
     EXPECT_EQ(*HostWarehouseNo(), 0);
-    EXPECT_EQ(PositionAt(2).goodsId, 10);
-    EXPECT_EQ(PositionAt(2).warehouse, 0);
+    EXPECT_EQ(int{PositionAt(2).goodsId}, 10);
+    EXPECT_EQ(int{PositionAt(2).warehouse}, 0);
 }
 
 TEST_F(DocumentBuilder, TheLowestWarehouseThatKnowsACodeWins) {
@@ -170,7 +170,7 @@ TEST_F(DocumentBuilder, LeavesTheHeaderUntouchedWithoutALinesArray) {
     Start({{"goods", GoodsABC}, {"document", {{"lines_array", false}}}}, {{"A", 1}});
     Build();
     EXPECT_EQ(TzakRecord()[TzakField::Note], 0);
-    EXPECT_EQ(Kolektor().positionCount, 1) << "nothing merged";
+    EXPECT_EQ(int{Kolektor().positionCount}, 1) << "nothing merged";
 }
 
 struct HeaderCase {

@@ -47,11 +47,11 @@ TEST_P(PositionMerge, LeavesOneSortedRecordPerCode) {
 
     EXPECT_EQ(CurrentPositions(), c.merged);
     for (int i = 0; i < Kolektor().positionCount; ++i) {
-        EXPECT_EQ(PositionAt(i).goodsId, 0);
-        EXPECT_EQ(PositionAt(i).warehouse, 0);
+        EXPECT_EQ(int{PositionAt(i).goodsId}, 0);
+        EXPECT_EQ(int{PositionAt(i).warehouse}, 0);
     }
-    EXPECT_EQ(Kolektor().positions, block);
-    EXPECT_EQ(Kolektor().positionCapacity, capacity);
+    EXPECT_EQ(static_cast<PositionRecord*>(Kolektor().positions), block);
+    EXPECT_EQ(int{Kolektor().positionCapacity}, capacity);
     EXPECT_TRUE(Events("message").empty());
 }
 

@@ -2,19 +2,23 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <functional>
 
 #include "shell/host_binding.h"
 #include "shell/tzak_hook.h"
 
 namespace {
-// A fresh directory named after the running test, below the working directory.
+// A fresh directory of the running test's own. The plug-in's import directory
+// holds at most 100 characters, so the directories stay short wherever the
+// build tree lies: C:\zbt\ and a hash of the test's name.
 std::string FreshTestDirectory() {
     const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string(test->test_suite_name()) + "." + test->name();
-    for (char& c : name)
-        if (c == '/') c = '_';
-    const std::filesystem::path dir = std::filesystem::current_path() / "test-hosts" / name;
+    const std::string name = std::string(test->test_suite_name()) + "." + test->name();
+    char hash[16];
+    std::snprintf(hash, sizeof hash, "%08zx", std::hash<std::string>{}(name));
+    const std::filesystem::path dir = std::filesystem::path("C:\\zbt") / hash;
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     return dir.string();
