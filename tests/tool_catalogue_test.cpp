@@ -1,7 +1,7 @@
 // The goods catalogue that zbieracz-host loads into the reference host.
 #include <gtest/gtest.h>
 
-#include "catalogue.h"
+#include "goods_catalogue.h"
 
 using namespace tool;
 

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "catalogue.h"
+#include "goods_catalogue.h"
 #include "order_check.h"
 #include "paths.h"
 

@@ -1,7 +1,7 @@
 // zbieracz-host check: diagnostics for order files, one per line.
 #include <memory>
 
-#include "catalogue.h"
+#include "goods_catalogue.h"
 #include "commands.h"
 #include "console.h"
 #include "order_check.h"

@@ -29,23 +29,38 @@ bool ColourWanted() {
     return GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0 || _isatty(_fileno(stdout)) != 0;
 }
 
-std::vector<std::string> Utf8Arguments() {
-    int count = 0;
-    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+std::vector<std::string> Utf8Arguments(int count) {
+    int all = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &all);
     std::vector<std::string> arguments;
-    for (int i = 1; i < count; ++i) arguments.push_back(Utf8FromWide(wide[i]));
+    for (int i = all > count ? all - count : 0; i < all; ++i) arguments.push_back(Utf8FromWide(wide[i]));
     LocalFree(wide);
     return arguments;
 }
 
-void Print(const std::string& text) {
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    std::fflush(stdout);
+namespace {
+// A console takes wide text (its code page may not be UTF-8); files and pipes
+// take the UTF-8 bytes as they are.
+void Write(FILE* stream, DWORD handle, const std::string& text) {
+    HANDLE console = GetStdHandle(handle);
+    DWORD mode = 0;
+    if (GetConsoleMode(console, &mode)) {
+        std::fflush(stream);
+        SetConsoleMode(console, mode | ENABLE_PROCESSED_OUTPUT | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
+        const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+        std::wstring wide(size, L'\0');
+        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
+        DWORD written = 0;
+        WriteConsoleW(console, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+        return;
+    }
+    std::fwrite(text.data(), 1, text.size(), stream);
+    std::fflush(stream);
 }
+}  // namespace
 
-void PrintError(const std::string& text) {
-    std::fwrite(text.data(), 1, text.size(), stderr);
-    std::fflush(stderr);
-}
+void Print(const std::string& text) { Write(stdout, STD_OUTPUT_HANDLE, text); }
+
+void PrintError(const std::string& text) { Write(stderr, STD_ERROR_HANDLE, text); }
 
 }  // namespace tool

@@ -47,8 +47,20 @@ struct LifecycleResult {
     std::vector<StepReport> steps;
     nlohmann::json systemMessageBoxes = nlohmann::json::array();  // texts the system box showed
     nlohmann::json transcript = nlohmann::json::array();           // what the reference host recorded
+    std::string transcriptText;     // the same, as text for people
+    int violations = 0;             // contract violations the reference host saw
+    bool unloaded = false;          // FreeLibrary of the plug-in succeeded
 };
 
 LifecycleResult RunLifecycle(const LifecycleOptions& options);
+
+// Reads a scenario as the lifecycle command takes it: {"korpus": {...} handed
+// to KorpusReset, "events": [[11 numbers], ...], "message_box_answers":
+// ["retry", "ignore", 3, ...]}. False, with the reason, when it is not valid.
+bool ReadLifecycleScenario(const nlohmann::json& scenario, LifecycleOptions* options, std::string* error);
+
+// The result for tests and tools, and for people.
+nlohmann::json LifecycleResultJson(const LifecycleResult& result);
+std::string LifecycleReportText(const LifecycleResult& result);
 
 }  // namespace driver

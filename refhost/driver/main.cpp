@@ -1,40 +1,36 @@
-// zbieracz-host: the reference host's driver, as a tool people use.
+// zbieracz-host: the stand-in for the host program. One command per word.
+#include <cstdio>
 #include <cstring>
 
 #include "commands.h"
-#include "console.h"
 
 namespace {
 
 struct Command {
     const char* name;
+    int (*run)(int argc, char** argv);  // argv[0] is the command's name
     const char* summary;
-    int (*run)(const tool::Arguments&);
 };
 
-const Command Commands[] = {
-    {"check", "diagnostics for order files, one per line", &tool::CheckCommand},
+constexpr Command Commands[] = {
+    {"run", &CommandRun, "import a drop directory of order files with the real plug-in"},
+    {"preview", &CommandPreview, "the same on a copy of the directory: what the import would do"},
+    {"check", &CommandCheck, "diagnostics for order files, one per line"},
+    {"lifecycle", &CommandLifecycle, "load KORPUS.dll and the plug-in and drive the host's order of calls"},
 };
 
 int Usage() {
-    std::string text = "usage: zbieracz-host COMMAND [OPTIONS]\n\ncommands:\n";
-    for (const Command& command : Commands)
-        text += std::string("  ") + command.name + std::string(10 - std::strlen(command.name), ' ') +
-                command.summary + "\n";
-    tool::PrintError(text);
+    std::fprintf(stderr, "usage: zbieracz-host COMMAND [ARGUMENTS]\ncommands:\n");
+    for (const Command& command : Commands) std::fprintf(stderr, "  %-10s %s\n", command.name, command.summary);
     return 2;
 }
 
 }  // namespace
 
-int main() {
-    tool::PrepareConsole();
-    tool::Arguments arguments = tool::Utf8Arguments();
-    if (arguments.empty()) return Usage();
-    const std::string name = arguments.front();
-    arguments.erase(arguments.begin());
+int main(int argc, char** argv) {
+    if (argc < 2) return Usage();
     for (const Command& command : Commands)
-        if (name == command.name) return command.run(arguments);
-    tool::PrintError("zbieracz-host: unknown command " + name + "\n");
+        if (std::strcmp(argv[1], command.name) == 0) return command.run(argc - 1, argv + 1);
+    std::fprintf(stderr, "zbieracz-host: unknown command \"%s\"\n", argv[1]);
     return Usage();
 }

@@ -186,11 +186,14 @@ private:
         symbolLine_ = 0;
         thousandths_ = 0;
         quantityRejected_ = false;
+        quantityNotes_.clear();
     }
 
     void EndSection() {
         if (!inSection_) return;
         inSection_ = false;
+        out_->diagnostics.insert(out_->diagnostics.end(), quantityNotes_.begin(), quantityNotes_.end());
+        quantityNotes_.clear();
         if (symbolLine_ == 0) {
             Warn(sectionLine_, keyCount_ == 0 ? "section has no Symbol and no other key: it is skipped"
                                               : "section has no Symbol: its goods are not ordered");
@@ -247,19 +250,24 @@ private:
         Quantity(line.number, value, Trim(rest) != Trim(rest.substr(0, KeyValueLimit)));
     }
 
+    void Note(int line, const std::string& message) { quantityNotes_.push_back({name_, line, message}); }
+
     void Quantity(int line, const std::string& value, bool cut) {
-        if (cut) Warn(line, "Ilosc is longer than 255 characters: only its first 255 are read");
+        if (cut) Note(line, "Ilosc is longer than 255 characters: only its first 255 are read");
+        // Only the section's last quantity counts: what an earlier one would
+        // have done is moot.
+        quantityNotes_.clear();
         quantityRejected_ = false;
         size_t used = 0;
         const double parsed = HostNumber(value, &used);
         if (used == 0) {
-            Warn(line, "Ilosc " + Shown(value) + " is not a number: the import skips this section");
+            Note(line, "Ilosc " + Shown(value) + " is not a number: the import skips this section");
             quantityRejected_ = true;
             return;
         }
         const double scaled = parsed * 1000.0;
         if (!(scaled > -2147483649.0 && scaled < 2147483648.0)) {
-            Warn(line, "Ilosc " + Shown(value) +
+            Note(line, "Ilosc " + Shown(value) +
                            " is outside what the host can store (-2147483.648 to 2147483.647): the import skips "
                            "this section");
             quantityRejected_ = true;
@@ -268,10 +276,10 @@ private:
         const long long stored = static_cast<long long>(scaled);  // toward zero, as the import stores it
         thousandths_ = stored;
         if (used < value.size()) {
-            Warn(line, "Ilosc " + Shown(value) + " is not a plain number: only " + Shown(value.substr(0, used)) +
+            Note(line, "Ilosc " + Shown(value) + " is not a plain number: only " + Shown(value.substr(0, used)) +
                            " is read, as " + Thousandths(stored));
         } else if (static_cast<double>(stored) != scaled) {
-            Warn(line, "Ilosc " + Shown(value) + " loses precision: it is stored as " + Thousandths(stored) +
+            Note(line, "Ilosc " + Shown(value) + " loses precision: it is stored as " + Thousandths(stored) +
                            " (" + std::to_string(stored) + " thousandths)");
         }
     }
@@ -287,6 +295,7 @@ private:
     int symbolLine_ = 0;
     long long thousandths_ = 0;
     bool quantityRejected_ = false;
+    std::vector<Diagnostic> quantityNotes_;
 };
 
 std::string FoldedMazovia(const std::string& mazovia) {

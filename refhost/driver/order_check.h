@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "catalogue.h"
+#include "goods_catalogue.h"
 
 namespace tool {
 

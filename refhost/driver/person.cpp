@@ -115,6 +115,10 @@ void Person::Watch(const json& event) {
     } else if (kind == "user_break") {
         ClearProgress();
         Print("[break]\n");
+    } else if (kind == "std_dialog") {
+        // The host's standard dialog (the first-run notice) answers itself.
+        ClearProgress();
+        Print(RenderMessageBox("", event.value("text", std::string()), colour_) + "\n");
     }
 }
 

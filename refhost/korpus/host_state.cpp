@@ -86,6 +86,19 @@ bool Configure(const json& scenario) {
             } else if (key == "memory") {
                 s.refuseNthAllocation = value.value("refuse_nth", 0);
                 s.refuseAllocationAtLeast = value.value("refuse_at_least", 0L);
+            } else if (key == "file_faults") {
+                for (const json& rule : value) {
+                    const std::string op = rule.at("op").get<std::string>();
+                    static const std::set<std::string> known = {"open", "read", "read_line", "write",
+                                                                 "seek", "tell", "length", "close", "remove"};
+                    if (known.count(op) == 0) throw std::runtime_error("unknown file operation " + op);
+                    if (op == "remove")
+                        s.undeletable.push_back(rule.at("file").get<std::string>());
+                    else
+                        s.fileFaults[op].insert(rule.at("call").get<int>());
+                }
+            } else if (key == "user_break") {
+                for (const json& call : value) s.userBreakCalls.insert(call.get<int>());
             } else if (key == "answers") {
                 for (auto& [kind, list] : value.items())
                     for (const json& answer : list) s.answers[kind].push_back(answer);
@@ -104,6 +117,7 @@ bool Reset(const json& scenario) {
     HostState& s = State();
     ReleaseAllBlocks();
     for (const void* stream : s.streams) std::fclose(static_cast<FILE*>(const_cast<void*>(stream)));
+    for (void* lock : s.deleteLocks) CloseHandle(lock);
     s.~HostState();
     new (&s) HostState();
     s.hostDir = ModuleDirectory();
@@ -159,6 +173,13 @@ int Enter(const char* service) {
         }
     }
     return call;
+}
+
+bool FileFault(const char* operation, int call) {
+    auto found = State().fileFaults.find(operation);
+    if (found == State().fileFaults.end() || found->second.count(call) == 0) return false;
+    Record("file_fault", {{"operation", operation}, {"call", call}});
+    return true;
 }
 
 json NextAnswer(const std::string& kind, const json& fallback) {

@@ -59,7 +59,28 @@ struct HostState {
 
     // Goods, scans, the current warehouse and goods numbers, the document.
     Catalogue catalogue;
+    // File fault injection: per file operation ("open", "read", ...), the
+    // numbers of the calls that fail.
+    std::map<std::string, std::set<int>> fileFaults;
+    // Entry names that the plug-in cannot remove: the host holds each such
+    // file open without delete sharing from the start of a directory search.
+    std::vector<std::string> undeletable;
+    std::vector<void*> deleteLocks;  // OS handles
+    // Calls of HostUserBreak that report a break.
+    std::set<int> userBreakCalls;
+
+    // Open directory searches, by the address of their 288-byte record.
+    struct Search {
+        uint32_t id = 0;
+        std::vector<std::string> names;  // plain files, in name order
+        size_t next = 0;                 // the next name to deliver
+    };
+    std::map<const void*, Search> searches;
+    uint32_t searchIds = 0;
 };
+
+// True when this call of a file operation is to fail; records the fault.
+bool FileFault(const char* operation, int call);
 
 HostState& State();
 

@@ -37,6 +37,28 @@
 // (caption, result), "right_checked", "header_stored" (stored, number, note, dates),
 // "lines_saved" (count, types, kind, lines), "document_closed" (its twelve arguments and
 // the lines saved); each line as {"goods_id", "warehouse", "quantity", "code"}.
+//   "answers"/"dialog":    how each HostDialogExecute is closed, in order:
+//                          {"key": "F12", "text": "C:\\Zam"} types the text into the input
+//                          field (UTF-8, cut to the field's limit) and presses the button with
+//                          that key ("F12", "ESC"); {"result": N} closes it otherwise with N.
+//                          Without an answer ESC is pressed.
+//   "file_faults":         [{"op": "open" | "read" | "read_line" | "write" | "seek" | "tell" |
+//                          "length" | "close", "call": N}]: the Nth call of HostOpenFile,
+//                          HostReadFile, HostReadLine, HostWriteFile, HostSeekFile,
+//                          HostTellFile, HostFileLength or HostCloseFile fails (see
+//                          services_files.cpp for how);
+//                          {"op": "remove", "file": "a.txt"}: from the start of each directory
+//                          search the host holds that entry of the searched directory open
+//                          without delete sharing, so the C runtime's remove() fails on it
+//   "user_break":          [N, ...]: the Nth call of HostUserBreak reports a break (1); every
+//                          other call reports none
+//
+// Transcript events of the file, search and dialog services, beside messages and INI access:
+//   "file_open" {path, mode, opened}, "file_read"/"file_write" {size, count, result},
+//   "file_close" {result}, "file_fault" {operation, call}, "directory_search" {pattern,
+//   entries}, "directory_entry" {name}, "user_break" {call}, "dialog" {id, title, column,
+//   row, width, height, controls: [{kind: label|field|button, text, key, id, limit, column,
+//   row, width, height}], result, field_after}: enough to draw the dialog as it was shown.
 #pragma once
 
 #include <cstdint>
@@ -85,3 +107,5 @@ typedef void(__cdecl* KorpusWatcher)(const char* eventJson, void* context);
 typedef int(__cdecl* KorpusAnswerer)(const char* kind, const char* shownJson, char* answer, int capacity,
                                      void* context);
 KORPUS_CONTROL void KorpusWatch(KorpusWatcher watcher, KorpusAnswerer answerer, void* context);
+// How often a service (by its name, "HostSeekFile") was called since the last reset.
+KORPUS_CONTROL int KorpusCallCount(const char* service);

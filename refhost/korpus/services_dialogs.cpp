@@ -1,7 +1,10 @@
 // The host's dialog class WDialogBase, the embedded list object, and the
 // dialog services.
 #include <cstring>
+#include <map>
 #include <set>
+#include <string>
+#include <vector>
 
 #include "dialog_objects.h"
 #include "host_state.h"
@@ -172,13 +175,230 @@ void __thiscall Korpus_HostListDone(void* list) {
 // ---------------------------------------------------------------------------
 // 24007 HostDialogExecute
 // ---------------------------------------------------------------------------
+namespace {
+
+// Record kinds of the host's dialog template.
+constexpr uint16_t TemplateDialog = 0xFFFF;
+constexpr uint16_t TemplateLabel = 3;
+constexpr uint16_t TemplateButton = 0;
+constexpr uint16_t TemplateInputField = 5;
+constexpr size_t RecordHeadSize = 20;
+constexpr size_t InputFieldSize = 43;
+constexpr size_t TemplateLimit = 4096;  // no dialog of the host comes near it
+
+// Key codes of the host, by the names scenarios use.
+const std::map<std::string, uint16_t> KeyCodes = {{"F2", 0x3C00}, {"F12", 0x5500}, {"ESC", 0x001B}};
+
+std::string KeyName(uint16_t code) {
+    for (auto& [name, value] : KeyCodes)
+        if (value == code) return name;
+    return code == 0 ? "" : std::to_string(code);
+}
+
+// Reads the template's little-endian fields and texts within its length.
+struct TemplateReader {
+    const uint8_t* bytes;
+    size_t size;
+    size_t at = 0;
+    std::string fault;
+
+    bool Have(size_t n, const char* what) {
+        if (!fault.empty()) return false;
+        if (at + n <= size) return true;
+        fault = std::string(what) + " runs past the template's end at byte " + std::to_string(at);
+        return false;
+    }
+    uint16_t U16(const char* what) {
+        if (!Have(2, what)) return 0;
+        const uint16_t v = static_cast<uint16_t>(bytes[at] | bytes[at + 1] << 8);
+        at += 2;
+        return v;
+    }
+    uint32_t U32(const char* what) {
+        if (!Have(4, what)) return 0;
+        uint32_t v;
+        std::memcpy(&v, bytes + at, 4);
+        at += 4;
+        return v;
+    }
+    std::string Text(const char* what) {
+        if (!fault.empty()) return {};
+        const void* end = std::memchr(bytes + at, 0, size - at);
+        if (end == nullptr) {
+            fault = std::string(what) + " at byte " + std::to_string(at) + " is not terminated inside the template";
+            return {};
+        }
+        std::string text(reinterpret_cast<const char*>(bytes + at));
+        at += text.size() + 1;
+        return text;
+    }
+};
+
+struct Control {
+    json shown;
+    uint16_t id = 0, key = 0;
+    bool button = false, field = false;
+    int limit = 0;
+};
+
+// One record head; a fault when its reserved fields are not 0.
+json ReadHead(TemplateReader& in, uint16_t* id, uint16_t* key) {
+    const size_t start = in.at;
+    in.U16("record kind");
+    *id = in.U16("record id");
+    const uint16_t reserved = in.U16("reserved field");
+    *key = in.U16("key code");
+    json geometry = {{"column", in.U16("column")}, {"row", in.U16("row")}, {"width", in.U16("width")},
+                     {"height", in.U16("height")}};
+    const uint32_t reserved2 = in.U32("reserved field");
+    if (in.fault.empty() && (reserved != 0 || reserved2 != 0))
+        in.fault = "reserved fields of the record at byte " + std::to_string(start) + " are not 0";
+    return geometry;
+}
+
+// Builds the dialog from its template; a fault text when it is malformed.
+std::string BuildDialog(const void* dialogTemplate, int dialogId, json* dialogOut, std::vector<Control>* controls) {
+    const uint8_t* bytes = static_cast<const uint8_t*>(dialogTemplate);
+    uint32_t after;
+    std::memcpy(&after, bytes, 4);
+    if (after < 4 || after > TemplateLimit)
+        return "template length " + std::to_string(after) + " is not between 4 and " + std::to_string(TemplateLimit);
+    TemplateReader in{bytes, after + 4u, 4, {}};
+    const uint16_t afterCount = in.U16("second length");
+    if (afterCount != after - 4)
+        return "second length " + std::to_string(afterCount) + " does not equal the first less 4 (" +
+               std::to_string(after - 4) + ")";
+    const uint16_t count = in.U16("control count");
+    if (in.U16("dialog record kind") != TemplateDialog) return "the first record is not the dialog's (kind 0xFFFF)";
+    in.at -= 2;
+    uint16_t id = 0, key = 0;
+    json dialog = ReadHead(in, &id, &key);
+    dialog["title"] = Utf8FromMazovia(in.Text("dialog title").c_str());
+    if (!in.fault.empty()) return in.fault;
+    if (id != dialogId) return "dialog id " + std::to_string(id) + " in the template is not the id passed, " + std::to_string(dialogId);
+    const int width = dialog["width"], height = dialog["height"];
+
+    for (int i = 0; i < count && in.fault.empty(); ++i) {
+        if (!in.Have(2, "control record")) break;
+        const uint16_t kind = static_cast<uint16_t>(in.bytes[in.at] | in.bytes[in.at + 1] << 8);
+        Control control;
+        if (kind == TemplateLabel || kind == TemplateButton) {
+            control.shown = ReadHead(in, &control.id, &control.key);
+            control.shown["kind"] = kind == TemplateLabel ? "label" : "button";
+            control.shown["text"] = Utf8FromMazovia(in.Text("caption").c_str());
+            if (kind == TemplateButton) control.shown["id"] = control.id;
+            control.shown["key"] = KeyName(kind == TemplateLabel ? control.id : control.key);
+            control.button = kind == TemplateButton;
+        } else if (kind == TemplateInputField) {
+            if (!in.Have(InputFieldSize, "input-field record")) break;
+            const size_t start = in.at;
+            in.at = start + 12;
+            control.shown = {{"kind", "field"}, {"column", in.U16("column")}, {"row", in.U16("row")},
+                             {"width", in.U16("width")}, {"height", in.U16("height")}};
+            in.at = start + 32;
+            control.limit = in.U16("text limit");
+            in.at = start + InputFieldSize;
+            if (control.limit == 0) in.fault = "input field at byte " + std::to_string(start) + " has a text limit of 0";
+            control.shown["limit"] = control.limit;
+            control.field = true;
+        } else {
+            in.fault = "record kind " + std::to_string(kind) + " at byte " + std::to_string(in.at) + " is unknown";
+            break;
+        }
+        if (!in.fault.empty()) break;
+        const int right = control.shown["column"].get<int>() + control.shown["width"].get<int>();
+        const int bottom = control.shown["row"].get<int>() + control.shown["height"].get<int>();
+        if (right > width || bottom > height)
+            return "control " + std::to_string(i + 1) + " lies outside the dialog of " + std::to_string(width) + " by " +
+                   std::to_string(height);
+        controls->push_back(std::move(control));
+    }
+    if (!in.fault.empty()) return in.fault;
+    if (in.at != in.size)
+        return std::to_string(in.size - in.at) + " bytes follow the last of the " + std::to_string(count) + " controls";
+    *dialogOut = std::move(dialog);
+    return {};
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// 24007 HostDialogExecute
+// ---------------------------------------------------------------------------
+// Builds the dialog from the template, shows the data block in its input
+// field and closes it as the scenario answers ("answers": {"dialog": [...]}):
+// {"key": "F12", "text": "..."} types the text into the field (cut to the
+// field's limit) and presses the button with that key; {"key": "ESC"} presses
+// that one; {"result": N} closes the dialog some other way with result N.
+// Without an answer the user presses ESC. The result is the closing
+// button's id. A malformed template is a contract violation; nothing is shown.
 int __cdecl Korpus_HostDialogExecute(WDialogBase* dialog, const void* dialogTemplate, int dialogId, void* data,
                                      int reserved) {
     Enter("HostDialogExecute");
     CheckDialogObject("HostDialogExecute", dialog);
-    (void)dialogTemplate, (void)dialogId, (void)data, (void)reserved;
-    Unimplemented("HostDialogExecute");
-    return DialogResultEscape;
+    if (dialogTemplate == nullptr) {
+        Violation("HostDialogExecute", "null template");
+        return DialogResultEscape;
+    }
+    if (reserved != 0) Violation("HostDialogExecute", "last argument " + std::to_string(reserved) + " is not 0");
+    json shown;
+    std::vector<Control> controls;
+    const std::string fault = BuildDialog(dialogTemplate, dialogId, &shown, &controls);
+    if (!fault.empty()) {
+        Violation("HostDialogExecute", "malformed template: " + fault);
+        return DialogResultEscape;
+    }
+    Control* field = nullptr;
+    for (Control& control : controls)
+        if (control.field) field = &control;
+    char* text = static_cast<char*>(data);
+    if (field != nullptr) {
+        if (text == nullptr) {
+            Violation("HostDialogExecute", "null data block for the input field");
+            return DialogResultEscape;
+        }
+        if (std::memchr(text, 0, field->limit + 1) == nullptr) {
+            Violation("HostDialogExecute", "data block is not a terminated text of at most " +
+                                               std::to_string(field->limit) + " characters");
+            return DialogResultEscape;
+        }
+        field->shown["text"] = Utf8FromMazovia(text);
+    }
+
+    json onScreen = shown;
+    onScreen["id"] = dialogId;
+    onScreen["controls"] = json::array();
+    for (const Control& control : controls) onScreen["controls"].push_back(control.shown);
+    const json answer = NextAnswer("dialog", json{{"key", "ESC"}}, onScreen);
+    int result = DialogResultEscape;
+    if (answer.contains("result")) {
+        result = answer["result"].get<int>();
+    } else {
+        const std::string keyName = answer.value("key", "ESC");
+        const auto code = KeyCodes.find(keyName);
+        bool pressed = false;
+        for (const Control& control : controls) {
+            if (control.button && code != KeyCodes.end() && control.key == code->second) {
+                result = control.id;
+                pressed = true;
+            }
+        }
+        if (!pressed) Violation("HostDialogExecute", "scenario presses " + keyName + ", which no button of the dialog has");
+    }
+    if (answer.contains("text") && field != nullptr) {
+        std::string typed = MazoviaFromUtf8(answer["text"].get<std::string>());
+        if (typed.size() > static_cast<size_t>(field->limit)) typed.resize(field->limit);
+        std::memcpy(text, typed.c_str(), typed.size() + 1);
+    }
+
+    json drawn = json::array();
+    for (const Control& control : controls) drawn.push_back(control.shown);
+    shown["id"] = dialogId;
+    shown["controls"] = drawn;
+    shown["result"] = result;
+    if (field != nullptr) shown["field_after"] = Utf8FromMazovia(text);
+    Record("dialog", shown);
+    return result;
 }
 
 namespace korpus {

@@ -152,10 +152,16 @@ int32_t* __stdcall Korpus_HostGoodsNo() {
 // ---------------------------------------------------------------------------
 // 52460 HostUserBreak
 // ---------------------------------------------------------------------------
+// The user presses break when the scenario says ("user_break": [N, ...]):
+// the Nth call reports it (1), every other call reports none (0). A break is
+// reported once; asking again finds the key released.
 int __stdcall Korpus_HostUserBreak() {
-    Enter("HostUserBreak");
-    Unimplemented("HostUserBreak");
-    return 0;
+    const int call = Enter("HostUserBreak");
+    // A scripted break, or one that the person at the host asks for.
+    const bool pressed =
+        State().userBreakCalls.count(call) != 0 || NextAnswer("user_break", 0, json::object()).get<int>() != 0;
+    if (pressed) Record("user_break", {{"call", call}});
+    return pressed ? 1 : 0;
 }
 
 // ---------------------------------------------------------------------------

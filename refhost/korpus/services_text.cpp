@@ -40,26 +40,60 @@ char* __stdcall Korpus_HostConvertText(char* destination, const char* source, in
 // ---------------------------------------------------------------------------
 // 52187 HostTextToDouble
 // ---------------------------------------------------------------------------
-// The host's number syntax: optional blanks, an optional sign, digits with a
-// decimal point or a decimal comma, an optional exponent; what follows the
-// number is ignored. "inf", "nan" and out-of-range exponents are taken as the
-// C runtime takes them (infinity, NaN). A text without a number gives 0.0.
+// The host's number syntax, and nothing more:
+//   blanks (spaces and tabs) first;
+//   an optional sign, "+" or "-";
+//   digits, with at most one decimal separator, a point or a comma, among or
+//   after them; at least one digit in all;
+//   an optional exponent: "e" or "E", an optional sign and at least one digit
+//   (without a digit the "e" is not part of the number).
+// What follows the number is ignored. A text that does not begin with a
+// number in this form gives 0.0 (so do "inf", "nan", "0x10" apart from its
+// leading 0, and an empty text). A number beyond the range of a double gives
+// an infinity of its sign; one too small gives 0.
 double __stdcall Korpus_HostTextToDouble(const char* text) {
     Enter("HostTextToDouble");
     if (text == nullptr) {
         Violation("HostTextToDouble", "null text");
         return 0.0;
     }
-    std::string copy(text);
-    for (char& c : copy)
-        if (c == ',') c = '.';
-    return std::strtod(copy.c_str(), nullptr);
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    const char* at = text;
+    while (*at == ' ' || *at == '\t') ++at;
+    std::string number;  // the number in the C runtime's own syntax
+    if (*at == '+' || *at == '-') number += *at++;
+    int digits = 0;
+    bool separator = false;
+    for (;; ++at) {
+        if (digit(*at)) {
+            number += *at;
+            ++digits;
+        } else if ((*at == '.' || *at == ',') && !separator) {
+            number += '.';
+            separator = true;
+        } else {
+            break;
+        }
+    }
+    if (digits == 0) return 0.0;
+    if (*at == 'e' || *at == 'E') {
+        const char* exponent = at + 1;
+        std::string part = "e";
+        if (*exponent == '+' || *exponent == '-') part += *exponent++;
+        if (digit(*exponent)) {
+            while (digit(*exponent)) part += *exponent++;
+            number += part;
+        }
+    }
+    return std::strtod(number.c_str(), nullptr);
 }
 
 // ---------------------------------------------------------------------------
 // 52133 HostTrim
 // ---------------------------------------------------------------------------
-// Removes leading and trailing spaces, tabs, CRs and LFs, in place.
+// Removes leading and trailing spaces (0x20), tabs (0x09), CRs (0x0D) and
+// LFs (0x0A), in place; every other character stays, other control
+// characters included.
 char* __stdcall Korpus_HostTrim(char* text) {
     Enter("HostTrim");
     if (text == nullptr) {

@@ -33,5 +33,5 @@ __asm__("\t.text\n");
 #include "host/host_services.def"
 #undef ZB_HOST_SERVICE
 
-// Filled at load by the binding of the shell.
-void* HostServiceTable[HostServiceCount];
+// HostServiceTable itself, with the lazy entries it holds at load, belongs to
+// the binding (src/shell/host_binding.cpp).

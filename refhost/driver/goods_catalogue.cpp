@@ -1,4 +1,4 @@
-#include "catalogue.h"
+#include "goods_catalogue.h"
 
 #include <cerrno>
 #include <cstdlib>
