@@ -13,6 +13,9 @@ struct Command {
 };
 
 constexpr Command Commands[] = {
+    {"run", &CommandRun, "import a drop directory of order files with the real plug-in"},
+    {"preview", &CommandPreview, "the same on a copy of the directory: what the import would do"},
+    {"check", &CommandCheck, "diagnostics for order files, one per line"},
     {"lifecycle", &CommandLifecycle, "load KORPUS.dll and the plug-in and drive the host's order of calls"},
 };
 

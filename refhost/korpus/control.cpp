@@ -148,6 +148,9 @@ void* KorpusTable(int tableNumber) {
 }
 
 int KorpusOpenScans() { return OpenScans(); }
+
+void KorpusWatch(KorpusWatcher watcher, KorpusAnswerer answerer, void* context) { SetWatch(watcher, answerer, context); }
+
 int KorpusCallCount(const char* service) {
     if (service == nullptr) return 0;
     auto found = State().calls.find(service);

@@ -6,6 +6,7 @@
 
 #include "common/codepage_mazovia.h"
 #include "host/host_records.h"
+#include "korpus_control.h"
 
 namespace korpus {
 
@@ -124,10 +125,29 @@ bool Reset(const json& scenario) {
     return Configure(scenario);
 }
 
+namespace {
+// Who watches the host at work; kept over resets, as a person stays at the
+// host while scenarios change.
+struct Watch {
+    KorpusWatcher watcher = nullptr;
+    KorpusAnswerer answerer = nullptr;
+    void* context = nullptr;
+};
+Watch& Watching() {
+    static Watch watch;
+    return watch;
+}
+}  // namespace
+
+void SetWatch(KorpusWatcher watcher, KorpusAnswerer answerer, void* context) {
+    Watching() = {watcher, answerer, context};
+}
+
 void Record(const char* kind, json fields) {
     json event = json::object();
     event["event"] = kind;
     for (auto& [key, value] : fields.items()) event[key] = value;
+    if (Watching().watcher != nullptr) Watching().watcher(event.dump().c_str(), Watching().context);
     State().transcript.push_back(std::move(event));
 }
 
@@ -142,6 +162,9 @@ void Unimplemented(const char* service) {
 
 int Enter(const char* service) {
     const int call = ++State().calls[service];
+    if (Watching().watcher != nullptr)
+        Watching().watcher(json{{"event", "call"}, {"service", service}, {"call", call}}.dump().c_str(),
+                           Watching().context);
     const json& raise = State().scenario.value("raise", json::array());
     for (const json& rule : raise) {
         if (rule.value("service", "") == service && rule.value("call", 1) == call) {
@@ -165,6 +188,21 @@ json NextAnswer(const std::string& kind, const json& fallback) {
     json answer = queue.front();
     queue.pop_front();
     return answer;
+}
+
+json NextAnswer(const std::string& kind, const json& fallback, const json& shown) {
+    if (!State().answers[kind].empty() || Watching().answerer == nullptr) return NextAnswer(kind, fallback);
+    std::string answer(4096, '\0');
+    const int length = Watching().answerer(kind.c_str(), shown.dump().c_str(), answer.data(),
+                                           static_cast<int>(answer.size()), Watching().context);
+    if (length <= 0 || length >= static_cast<int>(answer.size())) return fallback;
+    answer.resize(length);
+    const json parsed = json::parse(answer, nullptr, false);
+    if (parsed.is_discarded()) {
+        Violation("KorpusWatch", "the watcher's answer is not JSON: " + answer);
+        return fallback;
+    }
+    return parsed;
 }
 
 namespace {

@@ -16,6 +16,7 @@
 
 #include "catalogue.h"
 #include "host/host_table.h"
+#include "korpus_control.h"
 
 namespace korpus {
 
@@ -88,6 +89,9 @@ HostState& State();
 bool Reset(const json& scenario);
 bool Configure(const json& scenario);
 
+// Sets who watches the host at work (KorpusWatch).
+void SetWatch(KorpusWatcher watcher, KorpusAnswerer answerer, void* context);
+
 // Records one transcript event: {"event": kind, ...fields}.
 void Record(const char* kind, json fields = json::object());
 // Records a contract violation of the plug-in.
@@ -101,6 +105,10 @@ int Enter(const char* service);
 
 // The next scripted answer of a kind, or fallback when none is left.
 json NextAnswer(const std::string& kind, const json& fallback);
+// The same for what a person answers: when the scenario has no answer left
+// and a watcher answers for the person (KorpusWatch), the watcher is asked,
+// with `shown` describing what is on the screen.
+json NextAnswer(const std::string& kind, const json& fallback, const json& shown);
 
 // Texts: the host's code page 1 (Mazovia) to UTF-8 for the transcript, with
 // the markup bytes kept (JSON shows them as \u0001, \u0002, \u0005).

@@ -91,5 +91,21 @@ KORPUS_CONTROL int KorpusLiveBlocks();
 KORPUS_CONTROL void* KorpusTable(int tableNumber);
 // Number of table scans started and not yet closed.
 KORPUS_CONTROL int KorpusOpenScans();
+// Someone who watches the host at work, as the driver does for a person at a
+// terminal. The watcher gets every transcript event as it is recorded, and
+// {"event": "call", "service": "HostUserBreak", "call": N} at every entry of
+// a service (so progress can follow the plug-in's polling of the break
+// service). The answerer answers for the person when the scenario has no
+// answer of a kind left: "dialog" (shown: the dialog as its transcript event
+// describes it), "message" (title, text, flags), "document_header" (caption)
+// and "user_break" (nothing); it writes the answer as JSON, in the form the
+// scenario's answers of that kind take (for "user_break": 1 for a break, 0
+// for none), and returns its length, or 0 to leave the default. Either may be
+// null; both stay set over resets. Called on the thread that calls the
+// service.
+typedef void(__cdecl* KorpusWatcher)(const char* eventJson, void* context);
+typedef int(__cdecl* KorpusAnswerer)(const char* kind, const char* shownJson, char* answer, int capacity,
+                                     void* context);
+KORPUS_CONTROL void KorpusWatch(KorpusWatcher watcher, KorpusAnswerer answerer, void* context);
 // How often a service (by its name, "HostSeekFile") was called since the last reset.
 KORPUS_CONTROL int KorpusCallCount(const char* service);

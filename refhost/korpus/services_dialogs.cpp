@@ -365,7 +365,11 @@ int __cdecl Korpus_HostDialogExecute(WDialogBase* dialog, const void* dialogTemp
         field->shown["text"] = Utf8FromMazovia(text);
     }
 
-    const json answer = NextAnswer("dialog", json{{"key", "ESC"}});
+    json onScreen = shown;
+    onScreen["id"] = dialogId;
+    onScreen["controls"] = json::array();
+    for (const Control& control : controls) onScreen["controls"].push_back(control.shown);
+    const json answer = NextAnswer("dialog", json{{"key", "ESC"}}, onScreen);
     int result = DialogResultEscape;
     if (answer.contains("result")) {
         result = answer["result"].get<int>();

@@ -155,7 +155,7 @@ int __stdcall Korpus_HostDocumentHeader(int a1, int a2, int column, int width1, 
     Expect(service, "argument 10", a10, 0);
     Expect(service, "document type", documentType, OrderDocument);
 
-    const json run = NextAnswer("document_header", json::object());
+    const json run = NextAnswer("document_header", json::object(), {{"caption", Utf8FromMazovia(caption)}});
     const int result = run.value("result", 0x5001);
     if (Table* k4Table = FindTable(HostTable::K4)) {
         PutField<int16_t>(k4Table, K4Field::RightLevel, static_cast<int16_t>(run.value("k4_232", 0)));

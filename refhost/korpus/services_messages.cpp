@@ -17,7 +17,10 @@ bool Readable(const char* service, const char* what, const char* text) {
 }
 
 int ShowMessage(const char* service, const char* title, const std::string& text, int flags) {
-    const int answer = NextAnswer("message", 1).get<int>();
+    const int answer =
+        NextAnswer("message", 1,
+                   {{"title", Utf8FromMazovia(title)}, {"text", Utf8FromMazovia(text.c_str(), text.size())}, {"flags", flags}})
+            .get<int>();
     Record("message", {{"service", service},
                        {"title", Utf8FromMazovia(title)},
                        {"text", Utf8FromMazovia(text.c_str(), text.size())},

@@ -157,7 +157,9 @@ int32_t* __stdcall Korpus_HostGoodsNo() {
 // reported once; asking again finds the key released.
 int __stdcall Korpus_HostUserBreak() {
     const int call = Enter("HostUserBreak");
-    const bool pressed = State().userBreakCalls.count(call) != 0;
+    // A scripted break, or one that the person at the host asks for.
+    const bool pressed =
+        State().userBreakCalls.count(call) != 0 || NextAnswer("user_break", 0, json::object()).get<int>() != 0;
     if (pressed) Record("user_break", {{"call", call}});
     return pressed ? 1 : 0;
 }
