@@ -199,7 +199,9 @@ TEST_P(DocumentBuilderHeader, ShowsTheHeaderDialogUntilTheHeaderIsDone) {
     // A cancelled header ends the call: no lines saved, no close.
     EXPECT_EQ(Events("lines_saved").size(), c.closed ? 1u : 0u);
     EXPECT_EQ(Events("document_closed").size(), c.closed ? 1u : 0u);
-    if (c.closed) EXPECT_EQ(Events("lines_saved")[0]["lines"], json({Line(1, 0, 1000, "A")}));
+    if (c.closed) {
+        EXPECT_EQ(Events("lines_saved")[0]["lines"], json({Line(1, 0, 1000, "A")}));
+    }
 }
 
 const json Blank = json::object();

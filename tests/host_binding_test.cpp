@@ -151,7 +151,9 @@ TEST(FallbackStandIns, RemoveWhatTheirServiceRemovesAndReturnZero) {
         ProbeOutcome outcome{};
         ProbeCall(HostServiceFallbacks[i], Pushed, &object, &outcome);
         EXPECT_EQ(outcome.bytesLeft, Pushed - HostServiceCalleeArgumentBytes[i]) << HostServiceList[i].name;
-        if (!HostServiceReturnsDouble[i]) EXPECT_EQ(outcome.eax, 0u) << HostServiceList[i].name;
+        if (!HostServiceReturnsDouble[i]) {
+            EXPECT_EQ(outcome.eax, 0u) << HostServiceList[i].name;
+        }
         EXPECT_EQ(outcome.ebx, ProbeEbx) << HostServiceList[i].name;
         EXPECT_EQ(outcome.ebp, ProbeEbp) << HostServiceList[i].name;
     }

@@ -6,6 +6,7 @@
 
 #include <delayimp.h>
 
+#include "common/size_check.h"
 #include "host/host_entries.h"
 #include "shell/plugin_attach.h"
 #include "shell/tzak_hook.h"
@@ -31,14 +32,17 @@ constexpr char RecordFill = '\x5A';
 // The three exported entries, called as the host calls them.
 class PluginEntries : public HostFixture {
 protected:
+    // The size-check list lives for the process; each test starts it empty.
     void SetUp() override {
         HostFixture::SetUp();
+        SizeCheckList = nullptr;
         setTranslator_ = RuntimeTranslatorSetter();
         if (setTranslator_ != nullptr) setTranslator_(&SentinelTranslator);
         std::memset(record_, RecordFill, sizeof record_);
     }
     void TearDown() override {
         if (setTranslator_ != nullptr) setTranslator_(nullptr);
+        SizeCheckList = nullptr;
         HostFixture::TearDown();
     }
     // The calling thread's translator now, without changing it.
@@ -64,6 +68,7 @@ TEST_F(PluginEntries, HandshakeWritesTheNameInstallsTheHostsTranslatorAndReturns
     } cases[] = {{112, 0}, {111, -1}};
     for (const Case& c : cases) {
         Scenario({{"api_level", c.apiLevel}});
+        SizeCheckList = nullptr;
         std::memset(record_, RecordFill, sizeof record_);
         if (setTranslator_ != nullptr) setTranslator_(&SentinelTranslator);
         EXPECT_EQ(PluginHandshake(&host_, record_), c.expected) << "level " << c.apiLevel;

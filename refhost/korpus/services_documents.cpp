@@ -185,7 +185,7 @@ int __stdcall Korpus_HostDocumentInit(HostTableDescriptor* table, int documentTy
     Expect(service, "reserved argument", reserved, 0);
     const std::string number = MazoviaFromUtf8(DocumentScenario().value("number", DefaultDocumentNumber));
     const size_t length = std::min<size_t>(number.size(), DocumentNumberLength);
-    if (FindTable(HostTable::Tzak)->recordSize >= TzakField::BlankTest + DocumentNumberLength + 1) {
+    if (FindTable(HostTable::Tzak)->recordSize >= static_cast<int>(TzakField::BlankTest + DocumentNumberLength + 1)) {
         std::memcpy(static_cast<char*>(record) + TzakField::BlankTest, number.c_str(), length);
         static_cast<char*>(record)[TzakField::BlankTest + length] = 0;
     }
