@@ -9,6 +9,7 @@
 
 #include "host_render.h"
 #include "paths.h"
+#include "system_message_box.h"
 #include "text_encoding.h"
 
 namespace fs = std::filesystem;
@@ -319,7 +320,7 @@ std::string PreviewReportText(const json& result, const Catalogue& catalogue,
         if (known.Knows(code)) continue;
         long long total = 0;
         for (const CodeOrigin& origin : from) total += origin.thousandths;
-        unknown += "  " + Utf8FromWindows1250(code) + " (" + FormatThousandths(total) + " in all):";
+        unknown += "  " + driver::Utf8FromWindows1250(code) + " (" + FormatThousandths(total) + " in all):";
         for (const CodeOrigin& origin : from)
             unknown += " " + origin.file + ":" + std::to_string(origin.line) + " (" +
                        FormatThousandths(origin.thousandths) + ")";

@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "paths.h"
+#include "system_message_box.h"
 #include "text_encoding.h"
 
 namespace fs = std::filesystem;
@@ -125,7 +126,7 @@ double HostNumber(const std::string& text, size_t* used) {
     return std::strtod(number.c_str(), nullptr);
 }
 
-std::string Shown(const std::string& windows1250) { return "'" + Utf8FromWindows1250(windows1250) + "'"; }
+std::string Shown(const std::string& windows1250) { return "'" + driver::Utf8FromWindows1250(windows1250) + "'"; }
 
 std::string Thousandths(long long value) {
     char text[48];
@@ -320,7 +321,7 @@ std::string MazoviaFromWindows1250(const std::string& bytes) {
     // Each byte of an order file is one character: convert them one by one.
     std::string out;
     for (char byte : bytes) {
-        const auto mapped = MazoviaFromUtf8(Utf8FromWindows1250(std::string(1, byte)));
+        const auto mapped = MazoviaFromUtf8(driver::Utf8FromWindows1250(std::string(1, byte)));
         out += mapped ? *mapped : std::string("?");
     }
     return out;
