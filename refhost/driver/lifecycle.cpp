@@ -4,8 +4,9 @@
 
 #include <cstdio>
 
-#include "common/codepage_mazovia.h"
+#include <cstring>
 #include "system_message_box.h"
+#include "text_encoding.h"
 
 namespace driver {
 
@@ -53,25 +54,6 @@ std::string SystemErrorText(DWORD error) {
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
     if (text.empty()) text = "system error";
     return text + " (error " + std::to_string(error) + ")";
-}
-
-std::string Utf8FromMazovia(const char* text, size_t maxLength) {
-    std::string out;
-    for (size_t i = 0; i < maxLength && text[i] != 0; ++i) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        unsigned code = c < 0x80 ? c : MazoviaUpperHalf[c - 0x80].unicode;
-        if (code < 0x80) {
-            out += static_cast<char>(code);
-        } else if (code < 0x800) {
-            out += static_cast<char>(0xC0 | (code >> 6));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        } else {
-            out += static_cast<char>(0xE0 | (code >> 12));
-            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        }
-    }
-    return out;
 }
 
 void Step(LifecycleResult* result, const std::string& step, const std::string& detail, int value = 0) {
@@ -134,7 +116,7 @@ LifecycleResult RunLifecycle(const LifecycleOptions& options) {
             std::memset(record, HostRecordFill, sizeof record);
             result.handshakeCalled = true;
             result.handshake = handshake(&hostObject, record);
-            result.displayName = Utf8FromMazovia(record, sizeof record);
+            result.displayName = tool::Utf8FromMazovia(std::string(record, strnlen(record, sizeof record)));
             Step(&result, "30001", "handshake; display name \"" + result.displayName + "\"", result.handshake);
 
             result.activationCalled = true;
