@@ -1,5 +1,7 @@
 #include "text_encoding.h"
 
+#include "utf8.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -8,24 +10,6 @@
 namespace tool {
 
 namespace {
-
-void AppendUtf8(std::string& out, unsigned code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
 
 // Decodes the code points of a UTF-8 text; false when it is not valid UTF-8.
 bool DecodeUtf8(const std::string& text, std::vector<unsigned>* codes) {

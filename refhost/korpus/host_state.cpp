@@ -1,5 +1,7 @@
 #include "host_state.h"
 
+#include "utf8.h"
+
 #include <windows.h>
 
 #include <cstring>
@@ -204,21 +206,6 @@ json NextAnswer(const std::string& kind, const json& fallback, const json& shown
     }
     return parsed;
 }
-
-namespace {
-void AppendUtf8(std::string& out, unsigned code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
-}  // namespace
 
 std::string Utf8FromMazovia(const char* text, size_t length) {
     std::string out;
